@@ -1,0 +1,40 @@
+# Windows: the core over the real system calls, built into Tornvale.exe.
+enable_language(RC)
+
+add_library(tornvale_platform STATIC
+  src/platform/windows/console.cpp
+  src/platform/windows/heap.cpp
+  src/platform/windows/modules.cpp
+  src/platform/windows/registry.cpp
+  src/platform/windows/startup.cpp
+)
+target_include_directories(tornvale_platform PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(tornvale_platform PUBLIC advapi32)
+
+include(cmake/core.cmake)
+
+# The resources get their own target: windres takes none of the compiler
+# warning flags that the project sets for every language.
+add_library(tornvale_resources OBJECT res/tornvale.rc)
+set_property(TARGET tornvale_resources PROPERTY COMPILE_OPTIONS "")
+target_include_directories(tornvale_resources PRIVATE ${PROJECT_SOURCE_DIR}/res)
+set_property(SOURCE res/tornvale.rc APPEND PROPERTY OBJECT_DEPENDS
+  ${PROJECT_SOURCE_DIR}/res/tornvale.manifest)
+
+add_executable(Tornvale
+  src/app/entry_windows.cpp
+  $<TARGET_OBJECTS:tornvale_resources>
+)
+set_target_properties(Tornvale PROPERTIES OUTPUT_NAME Tornvale)
+target_link_libraries(Tornvale PRIVATE tornvale_core)
+# Wide entry (wmain), console subsystem, and a header that loads on Windows
+# 2000 and later.
+target_compile_options(Tornvale PRIVATE -municode)
+target_link_options(Tornvale PRIVATE -municode -mconsole
+  -Wl,--major-os-version,5,--minor-os-version,0
+  -Wl,--major-subsystem-version,5,--minor-subsystem-version,0)
+
+if(TORNVALE_TESTS)
+  enable_testing()
+  add_subdirectory(tests/wine)
+endif()
