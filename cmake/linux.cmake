@@ -1,0 +1,25 @@
+# Linux: the core over the substitute registry.
+add_library(tornvale_platform STATIC
+  src/platform/linux/console.cpp
+  src/platform/linux/default_registry.cpp
+  src/platform/linux/framework.cpp
+  src/platform/linux/heap.cpp
+  src/platform/linux/key_name.cpp
+  src/platform/linux/memory_key_store.cpp
+  src/platform/linux/ntdll_exports.cpp
+  src/platform/linux/registry.cpp
+)
+target_include_directories(tornvale_platform PUBLIC ${PROJECT_SOURCE_DIR}/src)
+
+include(cmake/core.cmake)
+
+add_executable(tornvale
+  src/app/entry_linux.cpp
+  src/app/utf8_args.cpp
+)
+target_link_libraries(tornvale PRIVATE tornvale_core)
+
+if(TORNVALE_TESTS)
+  enable_testing()
+  add_subdirectory(tests)
+endif()

@@ -1,0 +1,352 @@
+// Windows registry semantics over a KeyStore: paths resolved without regard
+// to case, links followed in the middle of a path by every open and at its
+// end unless the caller asks for the link itself, handles, value records and
+// the statuses a program sees.
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "platform/linux/key_name.h"
+#include "platform/linux/memory_key_store.h"
+#include "platform/linux/native_calls.h"
+#include "platform/linux/reset_parts.h"
+#include "platform/linux/substitute.h"
+
+namespace tornvale {
+namespace {
+
+constexpr DWORD REG_OPTION_OPEN_LINK = 8;
+constexpr LONG ERROR_PATH_NOT_FOUND = 3;
+constexpr LONG ERROR_INVALID_NAME = 123;
+constexpr LONG ERROR_BAD_PATHNAME = 161;
+constexpr LONG ERROR_BADDB = 1009;
+constexpr NTSTATUS STATUS_OBJECT_PATH_INVALID = NtStatus(0xC0000039u);
+// Windows gives up on a chain of links after this many.
+constexpr int kMaxLinkFollows = 16;
+
+struct OpenKey {
+  KeyId id = 0;
+  std::u16string fullName;  // \REGISTRY\MACHINE\..., names as stored
+};
+
+struct Registry {
+  std::unique_ptr<KeyStore> store;
+  std::map<uintptr_t, OpenKey> handles;
+  uintptr_t nextHandle = 0x1000;
+  substitute::RegistryFaults faults;
+  substitute::NativeCallCounts calls;
+  uint64_t valueQueries = 0;
+};
+
+Registry& State() {
+  static Registry registry;
+  return registry;
+}
+
+KeyStore& Store() {
+  Registry& registry = State();
+  if (!registry.store) registry.store = substitute::MakeDefaultRegistry();
+  return *registry.store;
+}
+
+std::vector<std::u16string_view> SplitNames(std::u16string_view path) {
+  std::vector<std::u16string_view> names;
+  std::size_t at = 0;
+  while (at < path.size()) {
+    std::size_t end = std::min(path.find(u'\\', at), path.size());
+    // Runs of backslashes separate like one.
+    if (end > at) names.push_back(path.substr(at, end - at));
+    at = end + 1;
+  }
+  return names;
+}
+
+bool LinkTarget(KeyId key, std::u16string* target) {
+  StoredValue value;
+  if (!Store().QueryValue(key, u"SymbolicLinkValue", &value) || value.type != REG_LINK) {
+    return false;
+  }
+  target->clear();
+  for (std::size_t i = 0; i + 1 < value.data.size(); i += 2) {
+    const char16_t unit = static_cast<char16_t>(value.data[i] | (value.data[i + 1] << 8));
+    if (unit == u'\0') break;
+    *target += unit;
+  }
+  return true;
+}
+
+NTSTATUS ResolveFromRoot(std::u16string_view ntPath, bool openLinkAtEnd, int follows,
+                         OpenKey* out);
+
+// Walks `names` down from `start`, following links on the way.
+NTSTATUS Walk(OpenKey current, const std::vector<std::u16string_view>& names, bool openLinkAtEnd,
+              int follows, OpenKey* out) {
+  KeyStore& store = Store();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    KeyId child = 0;
+    if (!store.FindSubkey(current.id, names[i], &child)) return STATUS_OBJECT_NAME_NOT_FOUND;
+    current.id = child;
+    current.fullName += u'\\';
+    current.fullName += store.Name(child);
+    const bool last = i + 1 == names.size();
+    if (!store.IsLink(child) || (last && openLinkAtEnd)) continue;
+
+    std::u16string target;
+    if (!LinkTarget(child, &target)) return STATUS_OBJECT_NAME_NOT_FOUND;
+    if (follows >= kMaxLinkFollows) return STATUS_REPARSE_POINT_NOT_RESOLVED;
+    for (std::size_t rest = i + 1; rest < names.size(); ++rest) {
+      target += u'\\';
+      target += names[rest];
+    }
+    return ResolveFromRoot(target, openLinkAtEnd, follows + 1, out);
+  }
+  *out = std::move(current);
+  return STATUS_SUCCESS;
+}
+
+NTSTATUS ResolveFromRoot(std::u16string_view ntPath, bool openLinkAtEnd, int follows,
+                         OpenKey* out) {
+  if (ntPath.empty() || ntPath[0] != u'\\') return STATUS_OBJECT_PATH_INVALID;
+  std::vector<std::u16string_view> names = SplitNames(ntPath);
+  if (names.empty() || !KeyNamesEqual(names[0], u"REGISTRY")) {
+    return STATUS_OBJECT_NAME_NOT_FOUND;
+  }
+  names.erase(names.begin());
+  OpenKey root{Store().Root(), u"\\" + Store().Name(Store().Root())};
+  return Walk(std::move(root), names, openLinkAtEnd, follows, out);
+}
+
+// The key behind a handle: an open one, or a predefined hive.
+bool LookUp(HANDLE handle, OpenKey* key) {
+  if (handle == HKEY_LOCAL_MACHINE || handle == HKEY_USERS) {
+    const std::u16string_view root =
+        handle == HKEY_LOCAL_MACHINE ? u"\\Registry\\Machine" : u"\\Registry\\User";
+    return ResolveFromRoot(root, false, 0, key) == STATUS_SUCCESS;
+  }
+  Registry& registry = State();
+  auto entry = registry.handles.find(reinterpret_cast<uintptr_t>(handle));
+  if (entry == registry.handles.end()) return false;
+  *key = entry->second;
+  return true;
+}
+
+HANDLE NewHandle(OpenKey key) {
+  Registry& registry = State();
+  const uintptr_t value = registry.nextHandle;
+  registry.nextHandle += 4;
+  registry.handles.emplace(value, std::move(key));
+  return reinterpret_cast<HANDLE>(value);
+}
+
+LONG ToWin32(NTSTATUS status) {
+  switch (status) {
+    case STATUS_SUCCESS: return ERROR_SUCCESS;
+    case STATUS_OBJECT_NAME_NOT_FOUND: return ERROR_FILE_NOT_FOUND;
+    case STATUS_OBJECT_PATH_NOT_FOUND: return ERROR_PATH_NOT_FOUND;
+    case STATUS_ACCESS_DENIED: return ERROR_ACCESS_DENIED;
+    case STATUS_OBJECT_NAME_INVALID: return ERROR_INVALID_NAME;
+    case STATUS_OBJECT_PATH_INVALID: return ERROR_BAD_PATHNAME;
+    case STATUS_REPARSE_POINT_NOT_RESOLVED: return ERROR_CANT_RESOLVE_FILENAME;
+    default: return ERROR_INVALID_PARAMETER;
+  }
+}
+
+// Fills a caller's buffer with a record as the native calls do: too small for
+// the fixed part, nothing; too small for the rest, as much as fits.
+NTSTATUS CopyRecord(const std::vector<uint8_t>& record, std::size_t fixedPart, void* buffer,
+                    ULONG length, ULONG* resultLength) {
+  if (resultLength != nullptr) *resultLength = static_cast<ULONG>(record.size());
+  if (length < fixedPart) return STATUS_BUFFER_TOO_SMALL;
+  if (buffer == nullptr) return STATUS_INVALID_PARAMETER;
+  const std::size_t copied = std::min<std::size_t>(length, record.size());
+  std::memcpy(buffer, record.data(), copied);
+  return copied < record.size() ? STATUS_BUFFER_OVERFLOW : STATUS_SUCCESS;
+}
+
+void AppendU32(std::vector<uint8_t>& record, uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) record.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+void AppendText(std::vector<uint8_t>& record, std::u16string_view text) {
+  for (char16_t unit : text) {
+    record.push_back(static_cast<uint8_t>(unit & 0xFF));
+    record.push_back(static_cast<uint8_t>(unit >> 8));
+  }
+}
+
+template <typename Fn, typename... Args>
+bool Asks(const Fn& knob, Args&&... args) {
+  return knob && knob(std::forward<Args>(args)...);
+}
+
+}  // namespace
+
+LONG RegOpenKeyExW(HKEY key, const char16_t* subKey, DWORD options, REGSAM /*desired*/,
+                   HKEY* result) {
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  OpenKey base;
+  if (!LookUp(key, &base)) return ERROR_INVALID_HANDLE;
+  const std::u16string_view path = subKey != nullptr ? subKey : u"";
+  if (!path.empty() && path[0] == u'\\') return ERROR_BAD_PATHNAME;
+
+  OpenKey opened;
+  const NTSTATUS status =
+      Walk(std::move(base), SplitNames(path), (options & REG_OPTION_OPEN_LINK) != 0, 0, &opened);
+  if (status != STATUS_SUCCESS) return ToWin32(status);
+  if (Asks(State().faults.denyRegOpen, opened.fullName)) return ERROR_ACCESS_DENIED;
+  *result = static_cast<HKEY>(NewHandle(std::move(opened)));
+  return ERROR_SUCCESS;
+}
+
+LONG RegEnumKeyExW(HKEY key, DWORD index, char16_t* name, DWORD* nameCount, DWORD* /*reserved*/,
+                   char16_t* className, DWORD* classCount, FILETIME* lastWriteTime) {
+  OpenKey open;
+  if (!LookUp(key, &open)) return ERROR_INVALID_HANDLE;
+  if (name == nullptr || nameCount == nullptr) return ERROR_INVALID_PARAMETER;
+  LONG code = ERROR_SUCCESS;
+  if (Asks(State().faults.failEnum, open.fullName, index, &code)) return code;
+
+  std::u16string subkey;
+  switch (Store().SubkeyAt(open.id, index, &subkey)) {
+    case SubkeyResult::kEnd: return ERROR_NO_MORE_ITEMS;
+    case SubkeyResult::kFailed: return ERROR_BADDB;
+    case SubkeyResult::kFound: break;
+  }
+  if (subkey.size() >= *nameCount) return ERROR_MORE_DATA;
+  std::copy(subkey.begin(), subkey.end(), name);
+  name[subkey.size()] = u'\0';
+  *nameCount = static_cast<DWORD>(subkey.size());
+  // Keys here carry no class.
+  if (className != nullptr && classCount != nullptr && *classCount > 0) className[0] = u'\0';
+  if (classCount != nullptr) *classCount = 0;
+  if (lastWriteTime != nullptr) *lastWriteTime = FILETIME{0, 0};
+  return ERROR_SUCCESS;
+}
+
+LONG RegCloseKey(HKEY key) {
+  if (key == HKEY_LOCAL_MACHINE || key == HKEY_USERS) return ERROR_SUCCESS;
+  return State().handles.erase(reinterpret_cast<uintptr_t>(key)) != 0 ? ERROR_SUCCESS
+                                                                      : ERROR_INVALID_HANDLE;
+}
+
+namespace substitute {
+
+NTSTATUS NtOpenSymbolicLinkObject(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*) {
+  return STATUS_NOT_IMPLEMENTED;
+}
+
+NTSTATUS NtQuerySymbolicLinkObject(HANDLE, UNICODE_STRING*, ULONG*) {
+  return STATUS_NOT_IMPLEMENTED;
+}
+
+NTSTATUS NtClose(HANDLE handle) {
+  Registry& registry = State();
+  ++registry.calls.close;
+  return registry.handles.erase(reinterpret_cast<uintptr_t>(handle)) != 0 ? STATUS_SUCCESS
+                                                                          : STATUS_INVALID_HANDLE;
+}
+
+NTSTATUS NtOpenKey(HANDLE* keyHandle, ACCESS_MASK /*desired*/, OBJECT_ATTRIBUTES* attributes) {
+  Registry& registry = State();
+  ++registry.calls.open;
+  if (keyHandle == nullptr || attributes == nullptr || attributes->ObjectName == nullptr) {
+    return STATUS_INVALID_PARAMETER;
+  }
+  const UNICODE_STRING& name = *attributes->ObjectName;
+  const std::u16string_view path(name.Buffer, name.Length / sizeof(char16_t));
+
+  NTSTATUS status = STATUS_SUCCESS;
+  HANDLE handle = nullptr;
+  if (Asks(registry.faults.overrideOpen, path, &status, &handle)) {
+    if (status == STATUS_SUCCESS || handle != nullptr) *keyHandle = handle;
+    return status;
+  }
+
+  const bool openLink = (attributes->Attributes & OBJ_OPENLINK) != 0;
+  OpenKey opened;
+  if (attributes->RootDirectory != nullptr) {
+    OpenKey base;
+    if (!LookUp(attributes->RootDirectory, &base)) return STATUS_INVALID_HANDLE;
+    if (!path.empty() && path[0] == u'\\') return STATUS_OBJECT_PATH_INVALID;
+    status = Walk(std::move(base), SplitNames(path), openLink, 0, &opened);
+  } else {
+    status = ResolveFromRoot(path, openLink, 0, &opened);
+  }
+  if (status != STATUS_SUCCESS) return status;
+  if (Asks(registry.faults.denyNativeOpen, opened.fullName)) return STATUS_ACCESS_DENIED;
+  *keyHandle = NewHandle(std::move(opened));
+  return STATUS_SUCCESS;
+}
+
+NTSTATUS NtQueryKey(HANDLE keyHandle, ULONG informationClass, void* buffer, ULONG length,
+                    ULONG* resultLength) {
+  OpenKey open;
+  if (!LookUp(keyHandle, &open)) return STATUS_INVALID_HANDLE;
+  if (informationClass != KeyNameInformation) return STATUS_INVALID_PARAMETER;
+  std::vector<uint8_t> record;
+  AppendU32(record, static_cast<uint32_t>(open.fullName.size() * sizeof(char16_t)));
+  AppendText(record, open.fullName);
+  return CopyRecord(record, sizeof(uint32_t), buffer, length, resultLength);
+}
+
+NTSTATUS NtQueryValueKey(HANDLE keyHandle, UNICODE_STRING* valueName, ULONG informationClass,
+                         void* buffer, ULONG length, ULONG* resultLength) {
+  Registry& registry = State();
+  ++registry.calls.queryValue;
+  const uint64_t call = ++registry.valueQueries;
+  OpenKey open;
+  if (!LookUp(keyHandle, &open)) return STATUS_INVALID_HANDLE;
+  NTSTATUS forced = STATUS_SUCCESS;
+  if (Asks(registry.faults.beforeValueQuery, keyHandle, informationClass, call, &forced)) {
+    return forced;
+  }
+  if (Asks(registry.faults.denyValueQuery, open.fullName)) return STATUS_ACCESS_DENIED;
+  if (valueName == nullptr) return STATUS_INVALID_PARAMETER;
+
+  const std::u16string_view name(valueName->Buffer, valueName->Length / sizeof(char16_t));
+  StoredValue value;
+  if (!Store().QueryValue(open.id, name, &value)) return STATUS_OBJECT_NAME_NOT_FOUND;
+
+  std::vector<uint8_t> record;
+  AppendU32(record, 0);  // TitleIndex
+  AppendU32(record, value.type);
+  if (informationClass == KeyValueBasicInformation) {
+    AppendU32(record, static_cast<uint32_t>(name.size() * sizeof(char16_t)));
+    AppendText(record, name);
+  } else if (informationClass == KeyValuePartialInformation) {
+    AppendU32(record, static_cast<uint32_t>(value.data.size()));
+    record.insert(record.end(), value.data.begin(), value.data.end());
+  } else {
+    return STATUS_INVALID_PARAMETER;
+  }
+  return CopyRecord(record, 3 * sizeof(uint32_t), buffer, length, resultLength);
+}
+
+void UseKeyStore(std::unique_ptr<KeyStore> store) {
+  Registry& registry = State();
+  registry.store = std::move(store);
+  registry.handles.clear();
+}
+
+KeyStore& CurrentKeyStore() { return Store(); }
+
+std::unique_ptr<KeyStore> MakeEmptyRegistry() { return std::make_unique<MemoryKeyStore>(); }
+
+void SetRegistryFaults(RegistryFaults faults) { State().faults = std::move(faults); }
+
+int OpenHandleCount() { return static_cast<int>(State().handles.size()); }
+
+NativeCallCounts NativeCalls() { return State().calls; }
+
+void ResetRegistry() {
+  Registry& registry = State();
+  registry.store = MakeEmptyRegistry();
+  registry.handles.clear();
+  registry.faults = RegistryFaults{};
+  registry.calls = NativeCallCounts{};
+  registry.valueQueries = 0;
+}
+
+}  // namespace substitute
+}  // namespace tornvale
