@@ -4,12 +4,19 @@ add_library(tornvale_platform STATIC
   src/platform/linux/default_registry.cpp
   src/platform/linux/framework.cpp
   src/platform/linux/heap.cpp
+  src/platform/linux/hive_file.cpp
+  src/platform/linux/hive_key_store.cpp
   src/platform/linux/key_name.cpp
   src/platform/linux/memory_key_store.cpp
   src/platform/linux/ntdll_exports.cpp
+  src/platform/linux/offline_volume.cpp
   src/platform/linux/registry.cpp
 )
 target_include_directories(tornvale_platform PUBLIC ${PROJECT_SOURCE_DIR}/src)
+# Offline hives are read with libhivex.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(HIVEX REQUIRED IMPORTED_TARGET hivex)
+target_link_libraries(tornvale_platform PUBLIC PkgConfig::HIVEX)
 
 include(cmake/core.cmake)
 
