@@ -14,8 +14,9 @@ namespace {
 
 constexpr DWORD kNameChars = 256;  // 255 characters and the terminating NUL
 
-// No registry nests deeper than this, so a walk this deep is going round a
-// cycle whose keys could not be told apart by name.
+// No registry nests deeper than this. A walk this deep is going round a cycle
+// whose keys the platform could not name; most platforms also stop following
+// a chain of links long before.
 constexpr std::size_t kMaxDepth = 512;
 
 // The real names of the keys that the walk is inside, from the top down. A

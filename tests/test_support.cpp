@@ -1,0 +1,45 @@
+#include "test_support.h"
+
+#include "app/output.h"
+#include "native/nt_api.h"
+
+namespace tornvale {
+
+void SubstituteTest::SetUp() {
+  substitute::Reset();
+  ResetOutput();
+  substitute::CaptureStdout(FILE_TYPE_CHAR, [this](std::string_view bytes) {
+    writes_.emplace_back(bytes);
+    return true;
+  });
+  auto registry = std::make_unique<MemoryKeyStore>();
+  registry_ = registry.get();
+  substitute::UseKeyStore(std::move(registry));
+  ASSERT_EQ(InitNtApi(), 0);
+}
+
+void SubstituteTest::TearDown() {
+  ResetOutput();
+  substitute::Reset();
+}
+
+std::string SubstituteTest::Output() {
+  FlushOutput();
+  std::string all;
+  for (const std::string& write : writes_) all += write;
+  return all;
+}
+
+KeyId SubstituteTest::Key(std::u16string_view ntPath) {
+  const KeyId key = registry_->CreateKey(ntPath);
+  EXPECT_NE(key, MemoryKeyStore::kNoKey);
+  return key;
+}
+
+KeyId SubstituteTest::Link(std::u16string_view ntPath, std::u16string_view target) {
+  const KeyId key = registry_->CreateLink(ntPath, target);
+  EXPECT_NE(key, MemoryKeyStore::kNoKey);
+  return key;
+}
+
+}  // namespace tornvale
