@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what building and testing Tornvale need on Debian, as root (or
+# through sudo). Installs only what is missing; does nothing when all is there.
+#   scripts/install-deps.sh          both builds
+#   scripts/install-deps.sh linux    the Linux build only
+set -euo pipefail
+
+packages=(cmake g++ make pkg-config libgtest-dev libhivex-dev)
+if [ "${1:-all}" != linux ]; then
+  # Tornvale.exe is 32-bit: the cross compiler, and Wine's 32-bit half to run it.
+  packages+=(g++-mingw-w64-i686 wine wine32:i386)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
