@@ -3,10 +3,12 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/linux/key_name.h"
@@ -37,6 +39,7 @@ constexpr uint16_t kValueCompressedName = 0x0001;
 // hivex reports every structural fault with a generic errno, so the base
 // block is checked here first to name the usual faults plainly.
 bool ExplainBaseBlock(const uint8_t* bytes, std::size_t size, std::string* reason) {
+  // `bytes` holds the file's first min(size, kBaseBlockSize) bytes.
   if (size < 4 || std::memcmp(bytes, "regf", 4) != 0) {
     *reason = size == 0 ? "not a registry hive (empty file)" : "not a registry hive";
     return false;
@@ -62,6 +65,29 @@ bool ExplainBaseBlock(const uint8_t* bytes, std::size_t size, std::string* reaso
     return false;
   }
   return true;
+}
+
+// Start addresses of this process's read-only mappings of the whole file.
+std::vector<uintptr_t> ReadOnlyViewsOf(const struct stat& file) {
+  std::vector<uintptr_t> views;
+  FILE* maps = std::fopen("/proc/self/maps", "re");
+  if (maps == nullptr) return views;
+  char line[4096];
+  while (std::fgets(line, sizeof line, maps) != nullptr) {
+    unsigned long start = 0, end = 0, offset = 0, inode = 0;
+    unsigned int devMajor = 0, devMinor = 0;
+    char perms[5] = {};
+    if (std::sscanf(line, "%lx-%lx %4s %lx %x:%x %lu", &start, &end, perms, &offset, &devMajor,
+                    &devMinor, &inode) != 7) {
+      continue;
+    }
+    if (offset == 0 && perms[0] == 'r' && inode == file.st_ino && devMajor == major(file.st_dev) &&
+        devMinor == minor(file.st_dev) && end - start >= static_cast<unsigned long>(file.st_size)) {
+      views.push_back(start);
+    }
+  }
+  std::fclose(maps);
+  return views;
 }
 
 }  // namespace
@@ -96,8 +122,31 @@ std::unique_ptr<HiveFile> HiveFile::Open(const std::string& path, std::string* r
     ::close(fd);
     return nullptr;
   }
+  std::vector<uint8_t> head(std::min(size, kBaseBlockSize));
+  const bool readHead = ::pread(fd, head.data(), head.size(), 0) == static_cast<ssize_t>(head.size());
+  if (!readHead || !ExplainBaseBlock(head.data(), size, reason)) {
+    if (!readHead) *reason = std::strerror(errno);
+    ::close(fd);
+    return nullptr;
+  }
   std::unique_ptr<HiveFile> file(new HiveFile());
-  if (size > 0) {
+  const std::vector<uintptr_t> before = ReadOnlyViewsOf(info);
+  file->hive_ = hivex_open(path.c_str(), 0);
+  if (file->hive_ == nullptr) {
+    *reason = std::string("corrupt (libhivex: ") + std::strerror(errno) + ")";
+    ::close(fd);
+    return nullptr;
+  }
+  // libhivex maps the file read-only. Reading the fields it does not expose
+  // from that same view, rather than from a second mapping, keeps a large
+  // hive resident in memory once instead of twice.
+  for (uintptr_t start : ReadOnlyViewsOf(info)) {
+    if (std::find(before.begin(), before.end(), start) == before.end()) {
+      file->bytes_ = reinterpret_cast<const uint8_t*>(start);
+      break;
+    }
+  }
+  if (file->bytes_ == nullptr) {
     void* view = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
     if (view == MAP_FAILED) {
       *reason = std::strerror(errno);
@@ -105,16 +154,10 @@ std::unique_ptr<HiveFile> HiveFile::Open(const std::string& path, std::string* r
       return nullptr;
     }
     file->bytes_ = static_cast<const uint8_t*>(view);
-    file->size_ = size;
+    file->ownsView_ = true;
   }
+  file->size_ = size;
   ::close(fd);
-  if (!ExplainBaseBlock(file->bytes_, file->size_, reason)) return nullptr;
-
-  file->hive_ = hivex_open(path.c_str(), 0);
-  if (file->hive_ == nullptr) {
-    *reason = std::string("corrupt (libhivex: ") + std::strerror(errno) + ")";
-    return nullptr;
-  }
   const hive_node_h root = hivex_root(file->hive_);
   if (root == 0 || root > UINT32_MAX) {
     *reason = "corrupt (no root key)";
@@ -126,7 +169,7 @@ std::unique_ptr<HiveFile> HiveFile::Open(const std::string& path, std::string* r
 
 HiveFile::~HiveFile() {
   if (hive_ != nullptr) hivex_close(hive_);
-  if (bytes_ != nullptr) ::munmap(const_cast<uint8_t*>(bytes_), size_);
+  if (ownsView_) ::munmap(const_cast<uint8_t*>(bytes_), size_);
 }
 
 const uint8_t* HiveFile::Cell(std::size_t offset, const char id[2], std::size_t fixedSize,
@@ -175,13 +218,13 @@ std::u16string HiveFile::KeyName(HiveNode node) const {
   return DecodeStoredName(name.bytes, name.length, name.compressed);
 }
 
-bool HiveFile::KeyNameMatches(HiveNode node, std::u16string_view folded) const {
-  const NameBytes name = StoredKeyName(node);
-  const std::size_t units = name.compressed ? name.length : name.length / 2;
-  if (units != folded.size()) return false;
+bool HiveFile::KeyNameMatches(HiveNode node, std::u16string_view name) const {
+  const NameBytes stored = StoredKeyName(node);
+  const std::size_t units = stored.compressed ? stored.length : stored.length / 2;
+  if (units != name.size()) return false;
   for (std::size_t i = 0; i < units; ++i) {
-    const char16_t unit = name.compressed ? name.bytes[i] : Le16(name.bytes + 2 * i);
-    if (UpcaseKeyChar(unit) != folded[i]) return false;
+    const char16_t unit = stored.compressed ? stored.bytes[i] : Le16(stored.bytes + 2 * i);
+    if (unit != name[i] && UpcaseKeyChar(unit) != UpcaseKeyChar(name[i])) return false;
   }
   return true;
 }

@@ -36,8 +36,8 @@ class HiveFile {
   // The key's name as stored: compressed names are one byte per code unit
   // (Latin-1), others UTF-16LE. A name that overruns its cell is cut short.
   std::u16string KeyName(HiveNode node) const;
-  // The stored name compared with `folded`, an upper-cased name.
-  bool KeyNameMatches(HiveNode node, std::u16string_view folded) const;
+  // The stored name compared with `name` without regard to letter case.
+  bool KeyNameMatches(HiveNode node, std::u16string_view name) const;
   // The key's declared subkey and value counts (0 for a bad cell).
   uint32_t SubkeyCount(HiveNode node) const;
   uint32_t ValueCount(HiveNode node) const;
@@ -61,6 +61,7 @@ class HiveFile {
   hive_h* hive_ = nullptr;
   const uint8_t* bytes_ = nullptr;
   std::size_t size_ = 0;
+  bool ownsView_ = false;
   HiveNode root_ = 0;
 };
 

@@ -15,9 +15,10 @@ constexpr std::size_t kScanLimit = 8;
 // which keeps memory flat on huge hives while the walk's path stays cheap.
 constexpr std::size_t kCacheBudget = std::size_t{1} << 21;
 
-uint32_t HashFolded(std::u16string_view folded) {
+// Hashes the name as upper-cased, so any spelling of it hashes alike.
+uint32_t HashName(std::u16string_view name) {
   uint32_t hash = 2166136261u;
-  for (char16_t unit : folded) hash = (hash ^ unit) * 16777619u;
+  for (char16_t unit : name) hash = (hash ^ UpcaseKeyChar(unit)) * 16777619u;
   return hash;
 }
 
@@ -66,14 +67,14 @@ bool HiveKeyStore::IsLink(KeyId key) {
 }
 
 bool HiveKeyStore::FindSubkey(KeyId parent, std::u16string_view name, KeyId* found) {
-  const std::u16string folded = UpcaseKeyName(name);
-  if (parent == kRegistry) {
-    if (folded == u"MACHINE") *found = kMachine;
-    else if (folded == u"USER") *found = kUser;
-    else return false;
-    return true;
-  }
   if (IsVirtual(parent)) {
+    const std::u16string folded = UpcaseKeyName(name);
+    if (parent == kRegistry) {
+      if (folded == u"MACHINE") *found = kMachine;
+      else if (folded == u"USER") *found = kUser;
+      else return false;
+      return true;
+    }
     for (std::size_t index : MountsUnder(parent)) {
       if (UpcaseKeyName(mounts_[index].name) == folded) {
         *found = MakeId(index, mounts_[index].file->root());
@@ -85,32 +86,35 @@ bool HiveKeyStore::FindSubkey(KeyId parent, std::u16string_view name, KeyId* fou
   Children& children = ChildrenOf(parent);
   const HiveFile& file = *mounts_[MountOf(parent)].file;
   const std::size_t mount = MountOf(parent);
+  auto take = [&](uint32_t at) {
+    children.lastFound = at;
+    *found = MakeId(mount, children.nodes[at]);
+    return true;
+  };
+  // Paths are resolved from the root for every call, so the same subkey is
+  // asked for again and again: try the last one found first.
+  if (children.lastFound < children.nodes.size() &&
+      file.KeyNameMatches(children.nodes[children.lastFound], name)) {
+    return take(children.lastFound);
+  }
   if (children.nodes.size() <= kScanLimit) {
-    for (HiveNode node : children.nodes) {
-      if (file.KeyNameMatches(node, folded)) {
-        *found = MakeId(mount, node);
-        return true;
-      }
+    for (uint32_t at = 0; at < children.nodes.size(); ++at) {
+      if (file.KeyNameMatches(children.nodes[at], name)) return take(at);
     }
     return false;
   }
   if (children.byName.empty()) {
     children.byName.reserve(children.nodes.size());
     for (uint32_t at = 0; at < children.nodes.size(); ++at) {
-      const uint32_t hash = HashFolded(UpcaseKeyName(file.KeyName(children.nodes[at])));
-      children.byName.emplace_back(hash, at);
+      children.byName.emplace_back(HashName(file.KeyName(children.nodes[at])), at);
     }
     std::sort(children.byName.begin(), children.byName.end());
   }
-  const uint32_t hash = HashFolded(folded);
+  const uint32_t hash = HashName(name);
   auto it = std::lower_bound(children.byName.begin(), children.byName.end(),
                              std::make_pair(hash, uint32_t{0}));
   for (; it != children.byName.end() && it->first == hash; ++it) {
-    const HiveNode node = children.nodes[it->second];
-    if (file.KeyNameMatches(node, folded)) {
-      *found = MakeId(mount, node);
-      return true;
-    }
+    if (file.KeyNameMatches(children.nodes[it->second], name)) return take(it->second);
   }
   return false;
 }
@@ -159,6 +163,11 @@ bool HiveKeyStore::QueryValue(KeyId key, std::u16string_view name, StoredValue* 
 }
 
 HiveKeyStore::Children& HiveKeyStore::ChildrenOf(KeyId key) {
+  // Most keys have no subkeys; they take no room in the cache.
+  if (MountOf(key) >= mounts_.size() || mounts_[MountOf(key)].file->SubkeyCount(NodeOf(key)) == 0) {
+    noChildren_ = Children{};
+    return noChildren_;
+  }
   auto it = children_.find(key);
   if (it != children_.end()) return it->second;
   if (cachedNodes_ > kCacheBudget) {

@@ -46,6 +46,7 @@ class HiveKeyStore : public KeyStore {
     // (hash of the upper-cased name, position in nodes), sorted; built on
     // the first lookup, so a key of many subkeys is never scanned by name.
     std::vector<std::pair<uint32_t, uint32_t>> byName;
+    uint32_t lastFound = 0;
   };
 
   static KeyId MakeId(std::size_t mount, HiveNode node) {
@@ -66,6 +67,7 @@ class HiveKeyStore : public KeyStore {
   std::vector<std::size_t> userMounts_;
   std::vector<std::size_t> noMounts_;
   std::unordered_map<KeyId, Children> children_;
+  Children noChildren_;
   std::size_t cachedNodes_ = 0;
 };
 
