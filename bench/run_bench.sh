@@ -6,9 +6,9 @@ set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 work=${BENCH_DIR:-/tmp/tornvale-bench}
 mkdir -p "$work"
-cmake -S "$repo" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORNVALE_TESTS=OFF >/dev/null
+cmake -S "$repo" -B "$work/build" -DCMAKE_BUILD_TYPE=Release -DTORNVALE_TESTS=OFF >/dev/null
 cmake --build "$work/build" --target tornvale >/dev/null
-cmake -S "$repo/bench" -B "$work/bench-build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S "$repo/bench" -B "$work/bench-build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$work/bench-build" >/dev/null
 
 rm -rf "$work/volume"

@@ -6,9 +6,9 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 work=${FUZZ_DIR:-/tmp/tornvale-fuzz}
 seconds=${1:-60}
 mkdir -p "$work/corpus"
-CXX=clang++ cmake -S "$repo/fuzz" -B "$work/build" -G Ninja >/dev/null
+CXX=clang++ cmake -S "$repo/fuzz" -B "$work/build" >/dev/null
 cmake --build "$work/build" >/dev/null
-cmake -S "$repo" -B "$work/sample-build" -G Ninja >/dev/null
+cmake -S "$repo" -B "$work/sample-build" >/dev/null
 cmake --build "$work/sample-build" --target tornvale-make-sample >/dev/null
 rm -rf "$work/sample"
 "$work/sample-build/tests/hive/tornvale-make-sample" "$work/sample"
