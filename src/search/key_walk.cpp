@@ -29,22 +29,24 @@ using Ancestors = std::vector<std::u16string>;
 // Empty when the platform does not say.
 std::u16string RealKeyName(HKEY key) {
   constexpr ULONG kNameOffset = 4;  // KEY_NAME_INFORMATION: NameLength, then Name
-  std::vector<unsigned char> buffer(512);
+  unsigned char firstTry[1024];
+  std::vector<unsigned char> larger;
+  unsigned char* buffer = firstTry;
+  ULONG size = sizeof(firstTry);
   ULONG needed = 0;
-  NTSTATUS status = NtApi.NtQueryKey(key, KeyNameInformation, buffer.data(),
-                                     static_cast<ULONG>(buffer.size()), &needed);
-  if ((status == STATUS_BUFFER_OVERFLOW || status == STATUS_BUFFER_TOO_SMALL) &&
-      needed > buffer.size()) {
-    buffer.resize(needed);
-    status = NtApi.NtQueryKey(key, KeyNameInformation, buffer.data(),
-                              static_cast<ULONG>(buffer.size()), &needed);
+  NTSTATUS status = NtApi.NtQueryKey(key, KeyNameInformation, buffer, size, &needed);
+  if ((status == STATUS_BUFFER_OVERFLOW || status == STATUS_BUFFER_TOO_SMALL) && needed > size) {
+    larger.resize(needed);
+    buffer = larger.data();
+    size = needed;
+    status = NtApi.NtQueryKey(key, KeyNameInformation, buffer, size, &needed);
   }
   if (status != STATUS_SUCCESS) return {};
   ULONG nameBytes = 0;
-  std::memcpy(&nameBytes, buffer.data(), sizeof(nameBytes));
-  nameBytes = std::min<ULONG>(nameBytes, static_cast<ULONG>(buffer.size()) - kNameOffset);
+  std::memcpy(&nameBytes, buffer, sizeof(nameBytes));
+  nameBytes = std::min<ULONG>(nameBytes, size - kNameOffset);
   std::u16string name(nameBytes / sizeof(char16_t), u'\0');
-  std::memcpy(name.data(), buffer.data() + kNameOffset, name.size() * sizeof(char16_t));
+  std::memcpy(name.data(), buffer + kNameOffset, name.size() * sizeof(char16_t));
   return name;
 }
 

@@ -8,7 +8,7 @@ namespace tornvale {
 namespace {
 
 struct HivePrefix {
-  std::u16string_view prefix;  // upper case
+  std::u16string_view prefix;  // upper case ASCII
   std::u16string_view ntRoot;
   HKEY hive;
 };
@@ -32,18 +32,19 @@ bool SplitHivePath(const std::u16string& path, HivePath& forms) {
       {u"HKEY_USERS", u"\\Registry\\User", HKEY_USERS},
   };
 
-  // The rest is cut from the untrimmed path, so a top path's trailing
-  // backslashes reach the NT and relative paths.
-  const std::u16string untrimmed = path;
   forms.displayPath = path.substr(0, path.find_last_not_of(u'\\') + 1);
-  const std::u16string upper = UpperCaseAscii(forms.displayPath);
+  const std::u16string_view display = forms.displayPath;
 
   for (const HivePrefix& row : hivePrefixTable) {
-    if (!StartsWith(upper, row.prefix)) continue;
-    const std::u16string rest = untrimmed.substr(row.prefix.size());
-    forms.ntPath = std::u16string(row.ntRoot) + rest;
+    // The same test as on an upper-cased copy: only ASCII letters fold.
+    if (!EqualsIgnoringAsciiCase(display.substr(0, row.prefix.size()), row.prefix)) continue;
+    // The rest is cut from the untrimmed path, so a top path's trailing
+    // backslashes reach the NT and relative paths.
+    const std::size_t restStart = row.prefix.size();
+    forms.ntPath.reserve(row.ntRoot.size() + path.size() - restStart);
+    forms.ntPath.assign(row.ntRoot).append(path, restStart);
     forms.hive = row.hive;
-    forms.relativePath = rest.substr(std::min(rest.find_first_not_of(u'\\'), rest.size()));
+    forms.relativePath = path.substr(std::min(path.find_first_not_of(u'\\', restStart), path.size()));
     return true;
   }
   return false;

@@ -29,6 +29,7 @@ std::u16string UpcaseKeyName(std::u16string_view name) {
 
 bool KeyNamesEqual(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
+  if (a == b) return true;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (UpcaseKeyChar(a[i]) != UpcaseKeyChar(b[i])) return false;
   }

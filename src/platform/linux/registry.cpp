@@ -29,8 +29,17 @@ struct OpenKey {
   std::u16string fullName;  // \REGISTRY\MACHINE\..., names as stored
 };
 
+struct PathCache {
+  std::u16string rootName;             // "\\REGISTRY"
+  std::vector<std::u16string> names;   // as the caller wrote them
+  std::vector<KeyId> keys;
+  std::vector<std::size_t> nameEnds;   // length of fullName down to each key
+  std::u16string fullName;
+};
+
 struct Registry {
   std::unique_ptr<KeyStore> store;
+  PathCache cache;
   std::map<uintptr_t, OpenKey> handles;
   uintptr_t nextHandle = 0x1000;
   substitute::RegistryFaults faults;
@@ -45,12 +54,16 @@ Registry& State() {
 
 KeyStore& Store() {
   Registry& registry = State();
-  if (!registry.store) registry.store = substitute::MakeDefaultRegistry();
+  if (!registry.store) {
+    registry.store = substitute::MakeDefaultRegistry();
+    registry.cache = PathCache{};
+  }
   return *registry.store;
 }
 
 std::vector<std::u16string_view> SplitNames(std::u16string_view path) {
   std::vector<std::u16string_view> names;
+  names.reserve(16);
   std::size_t at = 0;
   while (at < path.size()) {
     std::size_t end = std::min(path.find(u'\\', at), path.size());
@@ -78,7 +91,20 @@ bool LinkTarget(KeyId key, std::u16string* target) {
 NTSTATUS ResolveFromRoot(std::u16string_view ntPath, bool openLinkAtEnd, int follows,
                          OpenKey* out);
 
-// Walks `names` down from `start`, following links on the way.
+// Follows the link `key`, the `i`-th of `names`: its target, then the rest.
+NTSTATUS FollowLink(KeyId key, const std::vector<std::u16string_view>& names, std::size_t i,
+                    bool openLinkAtEnd, int follows, OpenKey* out) {
+  std::u16string target;
+  if (!LinkTarget(key, &target)) return STATUS_OBJECT_NAME_NOT_FOUND;
+  if (follows >= kMaxLinkFollows) return STATUS_REPARSE_POINT_NOT_RESOLVED;
+  for (std::size_t rest = i + 1; rest < names.size(); ++rest) {
+    target += u'\\';
+    target += names[rest];
+  }
+  return ResolveFromRoot(target, openLinkAtEnd, follows + 1, out);
+}
+
+// Walks `names` down from an open key, following links on the way.
 NTSTATUS Walk(OpenKey current, const std::vector<std::u16string_view>& names, bool openLinkAtEnd,
               int follows, OpenKey* out) {
   KeyStore& store = Store();
@@ -89,18 +115,57 @@ NTSTATUS Walk(OpenKey current, const std::vector<std::u16string_view>& names, bo
     current.fullName += u'\\';
     current.fullName += store.Name(child);
     const bool last = i + 1 == names.size();
-    if (!store.IsLink(child) || (last && openLinkAtEnd)) continue;
-
-    std::u16string target;
-    if (!LinkTarget(child, &target)) return STATUS_OBJECT_NAME_NOT_FOUND;
-    if (follows >= kMaxLinkFollows) return STATUS_REPARSE_POINT_NOT_RESOLVED;
-    for (std::size_t rest = i + 1; rest < names.size(); ++rest) {
-      target += u'\\';
-      target += names[rest];
+    if (store.IsLink(child) && !(last && openLinkAtEnd)) {
+      return FollowLink(child, names, i, openLinkAtEnd, follows, out);
     }
-    return ResolveFromRoot(target, openLinkAtEnd, follows + 1, out);
   }
   *out = std::move(current);
+  return STATUS_SUCCESS;
+}
+
+// Walks `names` down from \REGISTRY. A search opens key after key below the
+// same parents, so the keys of the last such path are kept and the common
+// start of the next one is not looked up again. Links are never kept: the
+// path must be looked at anew where it passes one.
+NTSTATUS WalkFromRoot(const std::vector<std::u16string_view>& names, bool openLinkAtEnd,
+                      int follows, OpenKey* out) {
+  KeyStore& store = Store();
+  PathCache& cache = State().cache;
+  if (cache.rootName.empty()) cache.rootName = u"\\" + store.Name(store.Root());
+
+  std::size_t reuse = 0;
+  while (reuse < names.size() && reuse < cache.keys.size() &&
+         KeyNamesEqual(names[reuse], cache.names[reuse]) && !store.IsLink(cache.keys[reuse])) {
+    ++reuse;
+  }
+  cache.names.resize(reuse);
+  cache.keys.resize(reuse);
+  cache.nameEnds.resize(reuse);
+  if (reuse > 0) {
+    cache.fullName.resize(cache.nameEnds.back());
+  } else {
+    cache.fullName.assign(cache.rootName);
+  }
+
+  KeyId current = reuse > 0 ? cache.keys.back() : store.Root();
+  for (std::size_t i = reuse; i < names.size(); ++i) {
+    KeyId child = 0;
+    if (!store.FindSubkey(current, names[i], &child)) return STATUS_OBJECT_NAME_NOT_FOUND;
+    if (store.IsLink(child)) {
+      if (i + 1 == names.size() && openLinkAtEnd) {
+        *out = OpenKey{child, cache.fullName + u'\\' + store.Name(child)};
+        return STATUS_SUCCESS;
+      }
+      return FollowLink(child, names, i, openLinkAtEnd, follows, out);
+    }
+    cache.fullName += u'\\';
+    cache.fullName += store.Name(child);
+    cache.names.emplace_back(names[i]);
+    cache.keys.push_back(child);
+    cache.nameEnds.push_back(cache.fullName.size());
+    current = child;
+  }
+  *out = OpenKey{current, cache.fullName};
   return STATUS_SUCCESS;
 }
 
@@ -112,17 +177,22 @@ NTSTATUS ResolveFromRoot(std::u16string_view ntPath, bool openLinkAtEnd, int fol
     return STATUS_OBJECT_NAME_NOT_FOUND;
   }
   names.erase(names.begin());
-  OpenKey root{Store().Root(), u"\\" + Store().Name(Store().Root())};
-  return Walk(std::move(root), names, openLinkAtEnd, follows, out);
+  return WalkFromRoot(names, openLinkAtEnd, follows, out);
+}
+
+// The root of a predefined hive, as a path below \REGISTRY.
+std::u16string_view PredefinedRoot(HANDLE handle) {
+  // Spelled as the native paths that the tool builds spell them, so that the
+  // two kinds of open share the kept path.
+  if (handle == HKEY_LOCAL_MACHINE) return u"Machine";
+  if (handle == HKEY_USERS) return u"User";
+  return {};
 }
 
 // The key behind a handle: an open one, or a predefined hive.
 bool LookUp(HANDLE handle, OpenKey* key) {
-  if (handle == HKEY_LOCAL_MACHINE || handle == HKEY_USERS) {
-    const std::u16string_view root =
-        handle == HKEY_LOCAL_MACHINE ? u"\\Registry\\Machine" : u"\\Registry\\User";
-    return ResolveFromRoot(root, false, 0, key) == STATUS_SUCCESS;
-  }
+  const std::u16string_view root = PredefinedRoot(handle);
+  if (!root.empty()) return WalkFromRoot({root}, false, 0, key) == STATUS_SUCCESS;
   Registry& registry = State();
   auto entry = registry.handles.find(reinterpret_cast<uintptr_t>(handle));
   if (entry == registry.handles.end()) return false;
@@ -151,27 +221,27 @@ LONG ToWin32(NTSTATUS status) {
   }
 }
 
-// Fills a caller's buffer with a record as the native calls do: too small for
-// the fixed part, nothing; too small for the rest, as much as fits.
-NTSTATUS CopyRecord(const std::vector<uint8_t>& record, std::size_t fixedPart, void* buffer,
-                    ULONG length, ULONG* resultLength) {
-  if (resultLength != nullptr) *resultLength = static_cast<ULONG>(record.size());
-  if (length < fixedPart) return STATUS_BUFFER_TOO_SMALL;
+// A record as the native calls return it: 32-bit fields, then a payload.
+struct Record {
+  std::vector<uint32_t> fields;
+  const void* payload = nullptr;
+  std::size_t payloadBytes = 0;
+
+  std::size_t Size() const { return fields.size() * sizeof(uint32_t) + payloadBytes; }
+};
+
+// Fills a caller's buffer as the native calls do: too small for the fixed
+// fields, nothing; too small for the rest, as much as fits.
+NTSTATUS CopyRecord(const Record& record, void* buffer, ULONG length, ULONG* resultLength) {
+  const std::size_t fixed = record.fields.size() * sizeof(uint32_t);
+  if (resultLength != nullptr) *resultLength = static_cast<ULONG>(record.Size());
+  if (length < fixed) return STATUS_BUFFER_TOO_SMALL;
   if (buffer == nullptr) return STATUS_INVALID_PARAMETER;
-  const std::size_t copied = std::min<std::size_t>(length, record.size());
-  std::memcpy(buffer, record.data(), copied);
-  return copied < record.size() ? STATUS_BUFFER_OVERFLOW : STATUS_SUCCESS;
-}
-
-void AppendU32(std::vector<uint8_t>& record, uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) record.push_back(static_cast<uint8_t>(value >> shift));
-}
-
-void AppendText(std::vector<uint8_t>& record, std::u16string_view text) {
-  for (char16_t unit : text) {
-    record.push_back(static_cast<uint8_t>(unit & 0xFF));
-    record.push_back(static_cast<uint8_t>(unit >> 8));
-  }
+  unsigned char* out = static_cast<unsigned char*>(buffer);
+  std::memcpy(out, record.fields.data(), fixed);
+  const std::size_t copied = std::min<std::size_t>(length - fixed, record.payloadBytes);
+  if (copied > 0) std::memcpy(out + fixed, record.payload, copied);
+  return copied < record.payloadBytes ? STATUS_BUFFER_OVERFLOW : STATUS_SUCCESS;
 }
 
 template <typename Fn, typename... Args>
@@ -185,14 +255,22 @@ LONG RegOpenKeyExW(HKEY key, const char16_t* subKey, DWORD options, REGSAM /*des
                    HKEY* result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
-  OpenKey base;
-  if (!LookUp(key, &base)) return ERROR_INVALID_HANDLE;
   const std::u16string_view path = subKey != nullptr ? subKey : u"";
   if (!path.empty() && path[0] == u'\\') return ERROR_BAD_PATHNAME;
+  const bool openLink = (options & REG_OPTION_OPEN_LINK) != 0;
 
   OpenKey opened;
-  const NTSTATUS status =
-      Walk(std::move(base), SplitNames(path), (options & REG_OPTION_OPEN_LINK) != 0, 0, &opened);
+  NTSTATUS status = STATUS_SUCCESS;
+  const std::u16string_view root = PredefinedRoot(key);
+  if (!root.empty()) {
+    std::vector<std::u16string_view> names = SplitNames(path);
+    names.insert(names.begin(), root);
+    status = WalkFromRoot(names, openLink, 0, &opened);
+  } else {
+    OpenKey base;
+    if (!LookUp(key, &base)) return ERROR_INVALID_HANDLE;
+    status = Walk(std::move(base), SplitNames(path), openLink, 0, &opened);
+  }
   if (status != STATUS_SUCCESS) return ToWin32(status);
   if (Asks(State().faults.denyRegOpen, opened.fullName)) return ERROR_ACCESS_DENIED;
   *result = static_cast<HKEY>(NewHandle(std::move(opened)));
@@ -284,10 +362,9 @@ NTSTATUS NtQueryKey(HANDLE keyHandle, ULONG informationClass, void* buffer, ULON
   OpenKey open;
   if (!LookUp(keyHandle, &open)) return STATUS_INVALID_HANDLE;
   if (informationClass != KeyNameInformation) return STATUS_INVALID_PARAMETER;
-  std::vector<uint8_t> record;
-  AppendU32(record, static_cast<uint32_t>(open.fullName.size() * sizeof(char16_t)));
-  AppendText(record, open.fullName);
-  return CopyRecord(record, sizeof(uint32_t), buffer, length, resultLength);
+  const std::size_t nameBytes = open.fullName.size() * sizeof(char16_t);
+  const Record record{{static_cast<uint32_t>(nameBytes)}, open.fullName.data(), nameBytes};
+  return CopyRecord(record, buffer, length, resultLength);
 }
 
 NTSTATUS NtQueryValueKey(HANDLE keyHandle, UNICODE_STRING* valueName, ULONG informationClass,
@@ -308,24 +385,23 @@ NTSTATUS NtQueryValueKey(HANDLE keyHandle, UNICODE_STRING* valueName, ULONG info
   StoredValue value;
   if (!Store().QueryValue(open.id, name, &value)) return STATUS_OBJECT_NAME_NOT_FOUND;
 
-  std::vector<uint8_t> record;
-  AppendU32(record, 0);  // TitleIndex
-  AppendU32(record, value.type);
+  // TitleIndex, Type, then the name's or the data's length and bytes.
+  Record record;
   if (informationClass == KeyValueBasicInformation) {
-    AppendU32(record, static_cast<uint32_t>(name.size() * sizeof(char16_t)));
-    AppendText(record, name);
+    record = Record{{}, name.data(), name.size() * sizeof(char16_t)};
   } else if (informationClass == KeyValuePartialInformation) {
-    AppendU32(record, static_cast<uint32_t>(value.data.size()));
-    record.insert(record.end(), value.data.begin(), value.data.end());
+    record = Record{{}, value.data.data(), value.data.size()};
   } else {
     return STATUS_INVALID_PARAMETER;
   }
-  return CopyRecord(record, 3 * sizeof(uint32_t), buffer, length, resultLength);
+  record.fields = {0, value.type, static_cast<uint32_t>(record.payloadBytes)};
+  return CopyRecord(record, buffer, length, resultLength);
 }
 
 void UseKeyStore(std::unique_ptr<KeyStore> store) {
   Registry& registry = State();
   registry.store = std::move(store);
+  registry.cache = PathCache{};
   registry.handles.clear();
 }
 
@@ -342,6 +418,7 @@ NativeCallCounts NativeCalls() { return State().calls; }
 void ResetRegistry() {
   Registry& registry = State();
   registry.store = MakeEmptyRegistry();
+  registry.cache = PathCache{};
   registry.handles.clear();
   registry.faults = RegistryFaults{};
   registry.calls = NativeCallCounts{};
