@@ -2,6 +2,7 @@
 // to case, links followed in the middle of a path by every open and at its
 // end unless the caller asks for the link itself, handles, value records and
 // the statuses a program sees.
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -29,12 +30,16 @@ struct OpenKey {
   std::u16string fullName;  // \REGISTRY\MACHINE\..., names as stored
 };
 
+// The keys along the last path opened from \REGISTRY. A search opens key
+// after key below the same parents, so the next path mostly begins with the
+// same text and those keys need not be looked up again. A link is never
+// kept: a path has to be looked at anew where it passes one.
 struct PathCache {
-  std::u16string rootName;             // "\\REGISTRY"
-  std::vector<std::u16string> names;   // as the caller wrote them
-  std::vector<KeyId> keys;
-  std::vector<std::size_t> nameEnds;   // length of fullName down to each key
-  std::u16string fullName;
+  std::u16string path;                // as the caller wrote it
+  std::vector<std::size_t> ends;      // where each kept name ends in `path`
+  std::vector<KeyId> keys;            // the key of each kept name
+  std::vector<std::size_t> nameEnds;  // length of `fullName` down to each key
+  std::u16string fullName;            // \REGISTRY\..., names as stored
 };
 
 struct Registry {
@@ -61,19 +66,6 @@ KeyStore& Store() {
   return *registry.store;
 }
 
-std::vector<std::u16string_view> SplitNames(std::u16string_view path) {
-  std::vector<std::u16string_view> names;
-  names.reserve(16);
-  std::size_t at = 0;
-  while (at < path.size()) {
-    std::size_t end = std::min(path.find(u'\\', at), path.size());
-    // Runs of backslashes separate like one.
-    if (end > at) names.push_back(path.substr(at, end - at));
-    at = end + 1;
-  }
-  return names;
-}
-
 bool LinkTarget(KeyId key, std::u16string* target) {
   StoredValue value;
   if (!Store().QueryValue(key, u"SymbolicLinkValue", &value) || value.type != REG_LINK) {
@@ -91,108 +83,107 @@ bool LinkTarget(KeyId key, std::u16string* target) {
 NTSTATUS ResolveFromRoot(std::u16string_view ntPath, bool openLinkAtEnd, int follows,
                          OpenKey* out);
 
-// Follows the link `key`, the `i`-th of `names`: its target, then the rest.
-NTSTATUS FollowLink(KeyId key, const std::vector<std::u16string_view>& names, std::size_t i,
-                    bool openLinkAtEnd, int follows, OpenKey* out) {
+// Follows the link `key` and then the rest of the path after it.
+NTSTATUS FollowLink(KeyId key, std::u16string_view rest, bool openLinkAtEnd, int follows,
+                    OpenKey* out) {
   std::u16string target;
   if (!LinkTarget(key, &target)) return STATUS_OBJECT_NAME_NOT_FOUND;
   if (follows >= kMaxLinkFollows) return STATUS_REPARSE_POINT_NOT_RESOLVED;
-  for (std::size_t rest = i + 1; rest < names.size(); ++rest) {
-    target += u'\\';
-    target += names[rest];
-  }
+  target.append(rest);
   return ResolveFromRoot(target, openLinkAtEnd, follows + 1, out);
 }
 
-// Walks `names` down from an open key, following links on the way.
-NTSTATUS Walk(OpenKey current, const std::vector<std::u16string_view>& names, bool openLinkAtEnd,
-              int follows, OpenKey* out) {
+bool IsLastName(std::u16string_view path, std::size_t end) {
+  return path.find_first_not_of(u'\\', end) == std::u16string_view::npos;
+}
+
+// Walks `path` (names separated by backslashes, a run of them separating like
+// one) down from an open key, following links on the way.
+NTSTATUS Walk(OpenKey current, std::u16string_view path, bool openLinkAtEnd, int follows,
+              OpenKey* out) {
   KeyStore& store = Store();
-  for (std::size_t i = 0; i < names.size(); ++i) {
+  std::size_t at = 0;
+  while ((at = path.find_first_not_of(u'\\', at)) != std::u16string_view::npos) {
+    const std::size_t end = std::min(path.find(u'\\', at), path.size());
     KeyId child = 0;
-    if (!store.FindSubkey(current.id, names[i], &child)) return STATUS_OBJECT_NAME_NOT_FOUND;
+    if (!store.FindSubkey(current.id, path.substr(at, end - at), &child)) {
+      return STATUS_OBJECT_NAME_NOT_FOUND;
+    }
     current.id = child;
     current.fullName += u'\\';
     current.fullName += store.Name(child);
-    const bool last = i + 1 == names.size();
-    if (store.IsLink(child) && !(last && openLinkAtEnd)) {
-      return FollowLink(child, names, i, openLinkAtEnd, follows, out);
+    if (store.IsLink(child) && !(IsLastName(path, end) && openLinkAtEnd)) {
+      return FollowLink(child, path.substr(end), openLinkAtEnd, follows, out);
     }
+    at = end;
   }
   *out = std::move(current);
   return STATUS_SUCCESS;
 }
 
-// Walks `names` down from \REGISTRY. A search opens key after key below the
-// same parents, so the keys of the last such path are kept and the common
-// start of the next one is not looked up again. Links are never kept: the
-// path must be looked at anew where it passes one.
-NTSTATUS WalkFromRoot(const std::vector<std::u16string_view>& names, bool openLinkAtEnd,
-                      int follows, OpenKey* out) {
-  KeyStore& store = Store();
-  PathCache& cache = State().cache;
-  if (cache.rootName.empty()) cache.rootName = u"\\" + store.Name(store.Root());
-
-  std::size_t reuse = 0;
-  while (reuse < names.size() && reuse < cache.keys.size() &&
-         KeyNamesEqual(names[reuse], cache.names[reuse]) && !store.IsLink(cache.keys[reuse])) {
-    ++reuse;
-  }
-  cache.names.resize(reuse);
-  cache.keys.resize(reuse);
-  cache.nameEnds.resize(reuse);
-  if (reuse > 0) {
-    cache.fullName.resize(cache.nameEnds.back());
-  } else {
-    cache.fullName.assign(cache.rootName);
-  }
-
-  KeyId current = reuse > 0 ? cache.keys.back() : store.Root();
-  for (std::size_t i = reuse; i < names.size(); ++i) {
-    KeyId child = 0;
-    if (!store.FindSubkey(current, names[i], &child)) return STATUS_OBJECT_NAME_NOT_FOUND;
-    if (store.IsLink(child)) {
-      if (i + 1 == names.size() && openLinkAtEnd) {
-        *out = OpenKey{child, cache.fullName + u'\\' + store.Name(child)};
-        return STATUS_SUCCESS;
-      }
-      return FollowLink(child, names, i, openLinkAtEnd, follows, out);
-    }
-    cache.fullName += u'\\';
-    cache.fullName += store.Name(child);
-    cache.names.emplace_back(names[i]);
-    cache.keys.push_back(child);
-    cache.nameEnds.push_back(cache.fullName.size());
-    current = child;
-  }
-  *out = OpenKey{current, cache.fullName};
-  return STATUS_SUCCESS;
-}
-
+// Opens a full NT path, \REGISTRY\..., reusing the keys the last such path
+// passed for as much of its text as the new one repeats.
 NTSTATUS ResolveFromRoot(std::u16string_view ntPath, bool openLinkAtEnd, int follows,
                          OpenKey* out) {
   if (ntPath.empty() || ntPath[0] != u'\\') return STATUS_OBJECT_PATH_INVALID;
-  std::vector<std::u16string_view> names = SplitNames(ntPath);
-  if (names.empty() || !KeyNamesEqual(names[0], u"REGISTRY")) {
-    return STATUS_OBJECT_NAME_NOT_FOUND;
+  KeyStore& store = Store();
+  PathCache& cache = State().cache;
+
+  const std::size_t common = static_cast<std::size_t>(
+      std::mismatch(ntPath.begin(), ntPath.end(), cache.path.begin(), cache.path.end()).first -
+      ntPath.begin());
+  std::size_t kept = 0;
+  while (kept < cache.ends.size() && cache.ends[kept] <= common &&
+         (cache.ends[kept] == ntPath.size() || ntPath[cache.ends[kept]] == u'\\') &&
+         !store.IsLink(cache.keys[kept])) {
+    ++kept;
   }
-  names.erase(names.begin());
-  return WalkFromRoot(names, openLinkAtEnd, follows, out);
+  cache.path.assign(ntPath);
+  cache.ends.resize(kept);
+  cache.keys.resize(kept);
+  cache.nameEnds.resize(kept);
+  cache.fullName.resize(kept > 0 ? cache.nameEnds.back() : 0);
+
+  std::size_t at = kept > 0 ? cache.ends.back() : 0;
+  while ((at = ntPath.find_first_not_of(u'\\', at)) != std::u16string_view::npos) {
+    const std::size_t end = std::min(ntPath.find(u'\\', at), ntPath.size());
+    const std::u16string_view name = ntPath.substr(at, end - at);
+    KeyId key = store.Root();
+    if (cache.keys.empty()) {
+      if (!KeyNamesEqual(name, u"REGISTRY")) return STATUS_OBJECT_NAME_NOT_FOUND;
+    } else if (!store.FindSubkey(cache.keys.back(), name, &key)) {
+      return STATUS_OBJECT_NAME_NOT_FOUND;
+    }
+    if (store.IsLink(key)) {
+      if (IsLastName(ntPath, end) && openLinkAtEnd) {
+        *out = OpenKey{key, cache.fullName + u'\\' + store.Name(key)};
+        return STATUS_SUCCESS;
+      }
+      return FollowLink(key, ntPath.substr(end), openLinkAtEnd, follows, out);
+    }
+    cache.fullName += u'\\';
+    cache.fullName += store.Name(key);
+    cache.ends.push_back(end);
+    cache.keys.push_back(key);
+    cache.nameEnds.push_back(cache.fullName.size());
+    at = end;
+  }
+  if (cache.keys.empty()) return STATUS_OBJECT_NAME_NOT_FOUND;
+  *out = OpenKey{cache.keys.back(), cache.fullName};
+  return STATUS_SUCCESS;
 }
 
-// The root of a predefined hive, as a path below \REGISTRY.
+// The full NT path of a predefined hive, or empty for any other handle.
 std::u16string_view PredefinedRoot(HANDLE handle) {
-  // Spelled as the native paths that the tool builds spell them, so that the
-  // two kinds of open share the kept path.
-  if (handle == HKEY_LOCAL_MACHINE) return u"Machine";
-  if (handle == HKEY_USERS) return u"User";
+  if (handle == HKEY_LOCAL_MACHINE) return u"\\Registry\\Machine";
+  if (handle == HKEY_USERS) return u"\\Registry\\User";
   return {};
 }
 
 // The key behind a handle: an open one, or a predefined hive.
 bool LookUp(HANDLE handle, OpenKey* key) {
   const std::u16string_view root = PredefinedRoot(handle);
-  if (!root.empty()) return WalkFromRoot({root}, false, 0, key) == STATUS_SUCCESS;
+  if (!root.empty()) return ResolveFromRoot(root, false, 0, key) == STATUS_SUCCESS;
   Registry& registry = State();
   auto entry = registry.handles.find(reinterpret_cast<uintptr_t>(handle));
   if (entry == registry.handles.end()) return false;
@@ -263,13 +254,15 @@ LONG RegOpenKeyExW(HKEY key, const char16_t* subKey, DWORD options, REGSAM /*des
   NTSTATUS status = STATUS_SUCCESS;
   const std::u16string_view root = PredefinedRoot(key);
   if (!root.empty()) {
-    std::vector<std::u16string_view> names = SplitNames(path);
-    names.insert(names.begin(), root);
-    status = WalkFromRoot(names, openLink, 0, &opened);
+    // As the native path, so that it shares the kept keys with native opens.
+    std::u16string ntPath(root);
+    ntPath += u'\\';
+    ntPath += path;
+    status = ResolveFromRoot(ntPath, openLink, 0, &opened);
   } else {
     OpenKey base;
     if (!LookUp(key, &base)) return ERROR_INVALID_HANDLE;
-    status = Walk(std::move(base), SplitNames(path), openLink, 0, &opened);
+    status = Walk(std::move(base), path, openLink, 0, &opened);
   }
   if (status != STATUS_SUCCESS) return ToWin32(status);
   if (Asks(State().faults.denyRegOpen, opened.fullName)) return ERROR_ACCESS_DENIED;
@@ -347,7 +340,7 @@ NTSTATUS NtOpenKey(HANDLE* keyHandle, ACCESS_MASK /*desired*/, OBJECT_ATTRIBUTES
     OpenKey base;
     if (!LookUp(attributes->RootDirectory, &base)) return STATUS_INVALID_HANDLE;
     if (!path.empty() && path[0] == u'\\') return STATUS_OBJECT_PATH_INVALID;
-    status = Walk(std::move(base), SplitNames(path), openLink, 0, &opened);
+    status = Walk(std::move(base), path, openLink, 0, &opened);
   } else {
     status = ResolveFromRoot(path, openLink, 0, &opened);
   }
