@@ -1,12 +1,13 @@
-# Cross-build for 32-bit Windows with Debian's mingw-w64 (i686). The win32
-# thread model needs no winpthread DLL, so a static link leaves nothing but
-# system DLLs in the import table. Tests run through Wine.
+# Cross-build for 32-bit Windows with Debian's mingw-w64 (i686). The posix
+# thread model, because GoogleTest needs std::mutex; the static link keeps
+# winpthread inside the executable, so only system DLLs are imported. Tests
+# run through Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 
 set(TORNVALE_MINGW_PREFIX i686-w64-mingw32)
-find_program(TORNVALE_MINGW_CXX NAMES ${TORNVALE_MINGW_PREFIX}-g++-win32 ${TORNVALE_MINGW_PREFIX}-g++ REQUIRED)
-find_program(TORNVALE_MINGW_CC NAMES ${TORNVALE_MINGW_PREFIX}-gcc-win32 ${TORNVALE_MINGW_PREFIX}-gcc REQUIRED)
+find_program(TORNVALE_MINGW_CXX NAMES ${TORNVALE_MINGW_PREFIX}-g++-posix REQUIRED)
+find_program(TORNVALE_MINGW_CC NAMES ${TORNVALE_MINGW_PREFIX}-gcc-posix REQUIRED)
 set(CMAKE_CXX_COMPILER ${TORNVALE_MINGW_CXX})
 set(CMAKE_C_COMPILER ${TORNVALE_MINGW_CC})
 set(CMAKE_RC_COMPILER ${TORNVALE_MINGW_PREFIX}-windres)
