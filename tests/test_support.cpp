@@ -19,6 +19,9 @@ void SubstituteTest::SetUp() {
 }
 
 void SubstituteTest::TearDown() {
+  // Whatever a test ran gave back every handle and every block it took.
+  EXPECT_EQ(substitute::OpenHandleCount(), 0);
+  EXPECT_EQ(substitute::LiveLocalBlocks(), 0);
   ResetOutput();
   substitute::Reset();
 }

@@ -7,24 +7,12 @@
 #include <sstream>
 
 #include "e2e/run_program.h"
+#include "usage_screen.h"
 
 namespace tornvale {
 namespace {
 
 const std::string kProgram = TORNVALE_PROGRAM;
-
-std::string UsageScreen() {
-  return "\r\nTornvale by Ambrell\r\n\r\nSyntax:\r\n=======\r\n\r\nTornvale.exe <Reg-Path> [-v]\r\n\r\n"
-         "Description:\r\n============\r\n\r\n"
-         "Recursively searches the registry for links (of type REG_LINK) below a given key. Each "
-         "link found is displayed with its source and target keys.\r\n\r\n"
-         "The following registry hives are supported: HKLM and HKU. The option '-v' enables "
-         "output of keys that could not be processed because access was denied.\r\n\r\n"
-         "Example:\r\n========\r\n\r\nTornvale.exe HKLM\\System\r\n\r\n"
-         "Return codes:\r\n=============\r\n\r\n0: Successful execution\r\n"
-         "1: The help screen was printed, maybe because of invalid command line arguments\r\n"
-         "2: An error occured\r\n";
-}
 
 struct Case {
   std::vector<std::string> arguments;
@@ -34,10 +22,10 @@ struct Case {
 
 TEST(ProgramTest, AnswersWithTheExactBytesAndExitStatus) {
   const Case cases[] = {
-      {{}, 1, UsageScreen()},
-      {{"/?"}, 1, UsageScreen()},
-      {{"HKLM", "-x"}, 1, UsageScreen()},
-      {{"a", "b", "c"}, 1, UsageScreen()},
+      {{}, 1, kUsageScreen},
+      {{"/?"}, 1, kUsageScreen},
+      {{"HKLM", "-x"}, 1, kUsageScreen},
+      {{"a", "b", "c"}, 1, kUsageScreen},
       {{"HKLM"}, 0, ""},
       {{"HKEY_USERS\\", "-v"}, 0, ""},
       {{"-v"}, 2, ""},
@@ -62,7 +50,7 @@ TEST(ProgramTest, WritesTheSameBytesToAFile) {
   std::ifstream file(path, std::ios::binary);
   std::stringstream bytes;
   bytes << file.rdbuf();
-  EXPECT_EQ(bytes.str(), UsageScreen());
+  EXPECT_EQ(bytes.str(), kUsageScreen);
   std::remove(path.c_str());
 }
 

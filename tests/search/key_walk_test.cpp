@@ -9,12 +9,6 @@ namespace {
 
 class KeyWalkTest : public SubstituteTest {
  protected:
-  void TearDown() override {
-    EXPECT_EQ(substitute::OpenHandleCount(), 0);
-    EXPECT_EQ(substitute::LiveLocalBlocks(), 0);
-    SubstituteTest::TearDown();
-  }
-
   void DenyProbe(std::u16string_view key) {
     faults_.denyNativeOpen = [key = std::u16string(key)](std::u16string_view name) {
       return name == key;
