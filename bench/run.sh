@@ -1,6 +1,6 @@
 #!/bin/sh
 # Times Tornvale.exe against Wine's own "reg query <key> /s" on the same
-# scratch tree (28^3 + 28^2 + 28 = 22,764 keys, 355 of them links) in a
+# scratch tree (28^3 + 28^2 + 28 = 22,764 keys below the top key, 341 of them links) in a
 # prefix of its own, alternating the two several times, and prints keys per
 # second for each and the ratio. Not part of the tests.
 # Usage: bench/run.sh [build dir, default build/windows64] [runs, default 5]
@@ -8,12 +8,12 @@ set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build/windows64}
 runs=${2:-5}
-wine=$(sed -n 's/^CMAKE_CROSSCOMPILING_EMULATOR:[A-Z]*=//p' "$build/CMakeCache.txt")
+wine=$(sed -n "s/^TORNVALE_WINE:[A-Z]*=//p" "$build/CMakeCache.txt")
 [ -n "$wine" ] || wine=wine
 case "$(basename "$wine")" in wine64) export WINELOADER="$wine" ;; esac
 export WINEPREFIX="$PWD/$build/bench-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
+compiler=$(sed -n "s/^TORNVALE_MINGW_CXX:[A-Z]*=//p" "$build/CMakeCache.txt")
 "$compiler" -O2 -municode -static -o "$build/make_bench_tree.exe" bench/make_bench_tree.cpp
 
 wineserver -k >/dev/null 2>&1 || true
