@@ -7,8 +7,11 @@ set -euo pipefail
 
 packages=(cmake g++ make pkg-config libgtest-dev libhivex-dev)
 if [ "${1:-all}" != linux ]; then
-  # Tornvale.exe is 32-bit: the cross compiler, and Wine's 32-bit half to run it.
-  packages+=(g++-mingw-w64-i686 wine wine32:i386)
+  # Tornvale.exe is built with the i686 cross compiler and runs on 32-bit
+  # Wine; the x86_64 compiler and 64-bit Wine run the same sources where the
+  # kernel cannot execute 32-bit programs. The posix thread model because
+  # GoogleTest needs std::mutex.
+  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386)
 fi
 
 missing=()

@@ -4,12 +4,19 @@
 #   scripts/run.sh 'HKLM\Software\Wow6432Node' -v
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-"$repo/scripts/install-deps.sh"
+cd "$repo"
+scripts/install-deps.sh
+. scripts/wine-loader.sh
+if [ "$windows_build" != build/windows ]; then
+  echo "run.sh: this machine cannot run 32-bit programs; running the 64-bit build" >&2
+fi
+toolchain=cmake/mingw-i686.cmake
+[ "$windows_build" = build/windows ] || toolchain=cmake/mingw-x86_64.cmake
+cmake -S . -B "$windows_build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+  -DTORNVALE_TESTS=OFF --no-warn-unused-cli >/dev/null
+cmake --build "$windows_build" --target Tornvale -j "$(nproc)" >/dev/null
 
-(cd "$repo" && cmake --preset windows >/dev/null &&
-  cmake --build --preset windows --target Tornvale -j "$(nproc)" >/dev/null)
-
-export WINEPREFIX="${WINEPREFIX:-$repo/build/wineprefix}"
-export WINEDEBUG=-all
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
-exec wine "$repo/build/windows/Tornvale.exe" "$@"
+export WINEPREFIX="${WINEPREFIX:-$repo/build/wineprefix}" WINEDEBUG=-all
+export WINELOADER="$wine_loader" WINEDLLOVERRIDES="mscoree,mshtml="
+[ -f "$WINEPREFIX/system.reg" ] || "$wine_loader" wineboot -i >/dev/null 2>&1
+exec "$wine_loader" "$windows_build/Tornvale.exe" "$@"

@@ -17,8 +17,8 @@ cmake -S . -B build/windows64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
 cmake --build build/windows64 -j "$jobs"
 (cd build/windows64 && ctest --output-on-failure)
 
-# 32-bit Wine runs only where the kernel executes 32-bit programs.
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+. scripts/wine-loader.sh
+if [ "$windows_build" = build/windows ]; then
   (cd build/windows && ctest --output-on-failure)
 else
   echo "32-bit Wine cannot run on this machine: the i686 build was checked through the 64-bit tests"

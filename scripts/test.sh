@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds both programs and runs every test: the Linux build under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then Tornvale.exe under Wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows build
+# under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -10,6 +11,4 @@ cmake --preset linux-sanitize
 cmake --build --preset linux-sanitize -j "$jobs"
 ctest --preset linux-sanitize -j "$jobs"
 
-cmake --preset windows
-cmake --build --preset windows -j "$jobs"
-ctest --preset windows
+scripts/test-windows.sh
