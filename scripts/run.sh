@@ -10,11 +10,9 @@ scripts/install-deps.sh
 if [ "$windows_build" != build/windows ]; then
   echo "run.sh: this machine cannot run 32-bit programs; running the 64-bit build" >&2
 fi
-toolchain=cmake/mingw-i686.cmake
-[ "$windows_build" = build/windows ] || toolchain=cmake/mingw-x86_64.cmake
-cmake -S . -B "$windows_build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-  -DTORNVALE_TESTS=OFF --no-warn-unused-cli >/dev/null
-cmake --build "$windows_build" --target Tornvale -j "$(nproc)" >/dev/null
+preset=$(basename "$windows_build")
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target Tornvale -j "$(nproc)" >/dev/null
 
 export WINEPREFIX="${WINEPREFIX:-$repo/build/wineprefix}" WINEDEBUG=-all
 export WINELOADER="$wine_loader" WINEDLLOVERRIDES="mscoree,mshtml="
