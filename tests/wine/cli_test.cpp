@@ -3,54 +3,29 @@
 #include <gtest/gtest.h>
 
 #include "run_tornvale.h"
+#include "usage_screen.h"
+
+using tornvale::kUsageScreen;
 
 namespace {
-
-const std::string kUsage =
-    "\r\nTornvale by Ambrell\r\n\r\n"
-    "Syntax:\r\n"
-    "=======\r\n\r\n"
-    "Tornvale.exe <Reg-Path> [-v]\r\n\r\n"
-    "Description:\r\n"
-    "============\r\n\r\n"
-    "Recursively searches the registry for links (of type REG_LINK) below a given key. Each "
-    "link found is displayed with its source and target keys.\r\n\r\n"
-    "The following registry hives are supported: HKLM and HKU. The option '-v' enables output "
-    "of keys that could not be processed because access was denied.\r\n\r\n"
-    "Example:\r\n"
-    "========\r\n\r\n"
-    "Tornvale.exe HKLM\\System\r\n\r\n"
-    "Return codes:\r\n"
-    "=============\r\n\r\n"
-    "0: Successful execution\r\n"
-    "1: The help screen was printed, maybe because of invalid command line arguments\r\n"
-    "2: An error occured\r\n";
 
 const std::string kTopLinkLine =
     "\"HKLM\\Software\\TornvaleTest\\TopLink\" -> \"HKLM\\Software\\TornvaleTest\\Targets\\Two\"\r\n";
 
-void ExpectRun(const std::vector<std::wstring>& args, unsigned long status,
-               const std::string& out) {
-  const RunResult run = RunTornvale(args);
-  EXPECT_EQ(run.status, status);
-  EXPECT_EQ(run.out, out);
-  EXPECT_EQ(run.err, "");
-}
-
 }  // namespace
 
-TEST(CommandLine, NoArgumentsShowUsage) { ExpectRun({}, 1, kUsage); }
+TEST(CommandLine, NoArgumentsShowUsage) { ExpectRun({}, 1, kUsageScreen); }
 
 TEST(CommandLine, ThreeArgumentsShowUsage) {
-  ExpectRun({L"HKLM\\Software\\TornvaleTest\\TopLink", L"-v", L"-v"}, 1, kUsage);
+  ExpectRun({L"HKLM\\Software\\TornvaleTest\\TopLink", L"-v", L"-v"}, 1, kUsageScreen);
 }
 
 TEST(CommandLine, HelpWordsShowUsage) {
   for (const wchar_t* word : {L"-?", L"/?", L"-help", L"-HELP", L"-Help"}) {
     SCOPED_TRACE(std::wstring(word).size());
-    ExpectRun({word}, 1, kUsage);
-    ExpectRun({word, L"-v"}, 1, kUsage);
-    ExpectRun({word, L"anything"}, 1, kUsage);
+    ExpectRun({word}, 1, kUsageScreen);
+    ExpectRun({word, L"-v"}, 1, kUsageScreen);
+    ExpectRun({word, L"anything"}, 1, kUsageScreen);
   }
 }
 
@@ -62,9 +37,9 @@ TEST(CommandLine, OptionMatchesIgnoringAsciiCase) {
 TEST(CommandLine, OtherSecondArgumentsShowUsage) {
   for (const wchar_t* second : {L"/v", L"-verbose", L"-v ", L"v", L""}) {
     SCOPED_TRACE(std::wstring(second).size());
-    ExpectRun({L"HKLM\\Software\\TornvaleTest\\TopLink", second}, 1, kUsage);
+    ExpectRun({L"HKLM\\Software\\TornvaleTest\\TopLink", second}, 1, kUsageScreen);
   }
-  ExpectRun({L"-v", L"HKLM\\Software\\TornvaleTest\\TopLink"}, 1, kUsage);
+  ExpectRun({L"-v", L"HKLM\\Software\\TornvaleTest\\TopLink"}, 1, kUsageScreen);
 }
 
 TEST(CommandLine, NonHelpWordsAreSearchedAsPaths) {

@@ -1,5 +1,7 @@
 #include "run_tornvale.h"
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <stdexcept>
@@ -109,4 +111,12 @@ RunResult RunTornvale(const std::vector<std::wstring>& args) {
   std::wstring tail;
   for (const std::wstring& arg : args) tail += L" " + Quote(arg);
   return RunTornvaleRaw(tail);
+}
+
+void ExpectRun(const std::vector<std::wstring>& args, unsigned long status,
+               const std::string& out) {
+  const RunResult run = RunTornvale(args);
+  EXPECT_EQ(run.status, status);
+  EXPECT_EQ(run.out, out);
+  EXPECT_EQ(run.err, "");
 }

@@ -19,3 +19,8 @@ RunResult RunTornvale(const std::vector<std::wstring>& args);
 
 // Runs the program with this exact command-line tail after its quoted name.
 RunResult RunTornvaleRaw(const std::wstring& tail);
+
+// Runs the program and expects this exit status, exactly these bytes on
+// standard output and nothing on standard error.
+void ExpectRun(const std::vector<std::wstring>& args, unsigned long status,
+               const std::string& out);

@@ -16,14 +16,6 @@ std::string ErrorLine(const std::string& key) {
   return "\"" + key + "\"\t[error while querying]\r\n";
 }
 
-void ExpectRun(const std::vector<std::wstring>& args, unsigned long status,
-               const std::string& out) {
-  const RunResult run = RunTornvale(args);
-  EXPECT_EQ(run.status, status);
-  EXPECT_EQ(run.out, out);
-  EXPECT_EQ(run.err, "");
-}
-
 const std::string kWalk = LinkLine(kT + "\\Walk\\A\\C", kT + "\\Targets\\One") +
                           LinkLine(kT + "\\Walk\\B", kT + "\\Targets\\Two") +
                           LinkLine(kT + "\\Walk\\Dangling", kT + "\\Nowhere") +
