@@ -13,17 +13,13 @@ target_link_libraries(tornvale_platform PUBLIC advapi32)
 
 include(cmake/core.cmake)
 
-# The resources get their own target: windres takes none of the compiler
-# warning flags that the project sets for every language.
-add_library(tornvale_resources OBJECT res/tornvale.rc)
-set_property(TARGET tornvale_resources PROPERTY COMPILE_OPTIONS "")
-target_include_directories(tornvale_resources PRIVATE ${PROJECT_SOURCE_DIR}/res)
+# The resource script pulls in the manifest.
 set_property(SOURCE res/tornvale.rc APPEND PROPERTY OBJECT_DEPENDS
   ${PROJECT_SOURCE_DIR}/res/tornvale.manifest)
 
 add_executable(Tornvale
   src/app/entry_windows.cpp
-  $<TARGET_OBJECTS:tornvale_resources>
+  res/tornvale.rc
 )
 set_target_properties(Tornvale PROPERTIES OUTPUT_NAME Tornvale)
 target_link_libraries(Tornvale PRIVATE tornvale_core)
