@@ -77,6 +77,28 @@ TEST_F(RegistryTest, FollowsLinksInThePathAndAtItsEndUnlessAskedForTheLink) {
   RegCloseKey(key);
 }
 
+TEST_F(RegistryTest, OpensRelativeToAnOpenKey) {
+  Key(u"\\Registry\\Machine\\Target\\Sub\\Deeper");
+  Link(u"\\Registry\\Machine\\Top\\Link", u"\\REGISTRY\\MACHINE\\Target");
+  HKEY top = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Top", 0, KEY_READ, &top), 0);
+  HKEY sub = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(top, u"link\\SUB", 0, KEY_READ, &sub), 0);
+  EXPECT_EQ(Subkeys(sub), (std::vector<std::u16string>{u"Deeper"}));
+
+  char16_t name[] = u"Deeper";
+  UNICODE_STRING relative = {12, 0, name};
+  OBJECT_ATTRIBUTES object = {sizeof(OBJECT_ATTRIBUTES), sub, &relative, 0x140, nullptr, nullptr};
+  HANDLE deeper = nullptr;
+  ASSERT_EQ(NtApi.NtOpenKey(&deeper, KEY_READ, &object), 0);
+  EXPECT_TRUE(RealName(deeper) == u"\\REGISTRY\\MACHINE\\Target\\Sub\\Deeper");
+  NtApi.NtClose(deeper);
+  HKEY missing = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(top, u"Missing", 0, KEY_READ, &missing), ERROR_FILE_NOT_FOUND);
+  RegCloseKey(sub);
+  RegCloseKey(top);
+}
+
 TEST_F(RegistryTest, LinksToNowhereAndEndlessChainsDoNotOpen) {
   Link(u"\\Registry\\Machine\\Dangling", u"\\REGISTRY\\MACHINE\\Nowhere");
   Link(u"\\Registry\\Machine\\Loop", u"\\REGISTRY\\MACHINE\\Loop");

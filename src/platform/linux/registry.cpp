@@ -97,29 +97,9 @@ bool IsLastName(std::u16string_view path, std::size_t end) {
   return path.find_first_not_of(u'\\', end) == std::u16string_view::npos;
 }
 
-// Walks `path` (names separated by backslashes, a run of them separating like
-// one) down from an open key, following links on the way.
-NTSTATUS Walk(OpenKey current, std::u16string_view path, bool openLinkAtEnd, int follows,
-              OpenKey* out) {
-  KeyStore& store = Store();
-  std::size_t at = 0;
-  while ((at = path.find_first_not_of(u'\\', at)) != std::u16string_view::npos) {
-    const std::size_t end = std::min(path.find(u'\\', at), path.size());
-    KeyId child = 0;
-    if (!store.FindSubkey(current.id, path.substr(at, end - at), &child)) {
-      return STATUS_OBJECT_NAME_NOT_FOUND;
-    }
-    current.id = child;
-    current.fullName += u'\\';
-    current.fullName += store.Name(child);
-    if (store.IsLink(child) && !(IsLastName(path, end) && openLinkAtEnd)) {
-      return FollowLink(child, path.substr(end), openLinkAtEnd, follows, out);
-    }
-    at = end;
-  }
-  *out = std::move(current);
-  return STATUS_SUCCESS;
-}
+// The full NT path of a key opened relative to `base`: every open, relative
+// or not, is resolved from \REGISTRY by the one walker below.
+bool PathBelow(HANDLE base, std::u16string_view path, std::u16string* ntPath);
 
 // Opens a full NT path, \REGISTRY\..., reusing the keys the last such path
 // passed for as much of its text as the new one repeats.
@@ -191,6 +171,23 @@ bool LookUp(HANDLE handle, OpenKey* key) {
   return true;
 }
 
+bool PathBelow(HANDLE base, std::u16string_view path, std::u16string* ntPath) {
+  // A predefined hive by the spelling native paths use, so that the two kinds
+  // of open share the kept keys.
+  const std::u16string_view root = PredefinedRoot(base);
+  OpenKey open;
+  if (!root.empty()) {
+    ntPath->assign(root);
+  } else if (LookUp(base, &open)) {
+    *ntPath = std::move(open.fullName);
+  } else {
+    return false;
+  }
+  *ntPath += u'\\';
+  *ntPath += path;
+  return true;
+}
+
 HANDLE NewHandle(OpenKey key) {
   Registry& registry = State();
   const uintptr_t value = registry.nextHandle;
@@ -250,20 +247,10 @@ LONG RegOpenKeyExW(HKEY key, const char16_t* subKey, DWORD options, REGSAM /*des
   if (!path.empty() && path[0] == u'\\') return ERROR_BAD_PATHNAME;
   const bool openLink = (options & REG_OPTION_OPEN_LINK) != 0;
 
+  std::u16string ntPath;
+  if (!PathBelow(key, path, &ntPath)) return ERROR_INVALID_HANDLE;
   OpenKey opened;
-  NTSTATUS status = STATUS_SUCCESS;
-  const std::u16string_view root = PredefinedRoot(key);
-  if (!root.empty()) {
-    // As the native path, so that it shares the kept keys with native opens.
-    std::u16string ntPath(root);
-    ntPath += u'\\';
-    ntPath += path;
-    status = ResolveFromRoot(ntPath, openLink, 0, &opened);
-  } else {
-    OpenKey base;
-    if (!LookUp(key, &base)) return ERROR_INVALID_HANDLE;
-    status = Walk(std::move(base), path, openLink, 0, &opened);
-  }
+  const NTSTATUS status = ResolveFromRoot(ntPath, openLink, 0, &opened);
   if (status != STATUS_SUCCESS) return ToWin32(status);
   if (Asks(State().faults.denyRegOpen, opened.fullName)) return ERROR_ACCESS_DENIED;
   *result = static_cast<HKEY>(NewHandle(std::move(opened)));
@@ -337,10 +324,10 @@ NTSTATUS NtOpenKey(HANDLE* keyHandle, ACCESS_MASK /*desired*/, OBJECT_ATTRIBUTES
   const bool openLink = (attributes->Attributes & OBJ_OPENLINK) != 0;
   OpenKey opened;
   if (attributes->RootDirectory != nullptr) {
-    OpenKey base;
-    if (!LookUp(attributes->RootDirectory, &base)) return STATUS_INVALID_HANDLE;
     if (!path.empty() && path[0] == u'\\') return STATUS_OBJECT_PATH_INVALID;
-    status = Walk(std::move(base), path, openLink, 0, &opened);
+    std::u16string ntPath;
+    if (!PathBelow(attributes->RootDirectory, path, &ntPath)) return STATUS_INVALID_HANDLE;
+    status = ResolveFromRoot(ntPath, openLink, 0, &opened);
   } else {
     status = ResolveFromRoot(path, openLink, 0, &opened);
   }
