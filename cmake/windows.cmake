@@ -30,7 +30,61 @@ target_link_options(Tornvale PRIVATE -municode -mconsole
   -Wl,--major-os-version,5,--minor-os-version,0
   -Wl,--major-subsystem-version,5,--minor-subsystem-version,0)
 
+enable_testing()
+
+# The Wine loader that runs this build's programs (the tests, scripts/run.sh),
+# always in a 64-bit prefix, as 64-bit Windows runs them. The x86_64 build
+# runs on 64-bit Wine. The i686 build, the product, runs on 32-bit Wine under
+# WoW64, started by the 64-bit loader: directly where the kernel executes
+# 32-bit programs, otherwise through qemu-i386. Where neither can work,
+# configuring fails and says why; there is no quiet fallback.
+set(TORNVALE_WINE64 /usr/lib/wine/wine64 CACHE FILEPATH "The 64-bit Wine loader")
+set(TORNVALE_WINE32 /usr/lib/wine/wine CACHE FILEPATH "The 32-bit Wine loader")
+set(TORNVALE_WINE_ROUTE auto CACHE STRING
+  "How the i686 build reaches 32-bit Wine: auto, direct or qemu")
+set_property(CACHE TORNVALE_WINE_ROUTE PROPERTY STRINGS auto direct qemu)
+if(NOT EXISTS ${TORNVALE_WINE64})
+  message(FATAL_ERROR "No 64-bit Wine loader at ${TORNVALE_WINE64} (Debian package wine64)")
+endif()
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TORNVALE_WINE_LOADER ${TORNVALE_WINE64})
+  set(route wine64)
+else()
+  execute_process(COMMAND ${TORNVALE_WINE32} --version
+    RESULT_VARIABLE direct_result OUTPUT_QUIET ERROR_VARIABLE direct_error)
+  string(STRIP "${direct_result} ${direct_error}" direct_error)
+  set(route ${TORNVALE_WINE_ROUTE})
+  if(route STREQUAL "auto")
+    if(direct_result EQUAL 0)
+      set(route direct)
+    else()
+      set(route qemu)
+    endif()
+  endif()
+  if(route STREQUAL "direct")
+    if(NOT direct_result EQUAL 0)
+      message(FATAL_ERROR "32-bit Wine does not run here: ${TORNVALE_WINE32}: ${direct_error}")
+    endif()
+    # The 64-bit loader starts 32-bit programs with the "wine" beside it.
+    set(TORNVALE_WINE_LOADER ${TORNVALE_WINE64})
+  elseif(route STREQUAL "qemu")
+    find_program(TORNVALE_QEMU_I386 NAMES qemu-i386)
+    if(NOT TORNVALE_QEMU_I386 OR NOT EXISTS ${TORNVALE_WINE32})
+      message(FATAL_ERROR "Neither route to 32-bit Wine works here. Directly: "
+        "${TORNVALE_WINE32}: ${direct_error}. Through qemu: needs qemu-i386 (package "
+        "qemu-user) and ${TORNVALE_WINE32} (package wine32:i386); run scripts/install-deps.sh")
+    endif()
+    add_subdirectory(tools/wine-qemu)
+    set(TORNVALE_WINE_LOADER ${TORNVALE_WOW64_LOADER})
+  else()
+    message(FATAL_ERROR "TORNVALE_WINE_ROUTE must be auto, direct or qemu, not ${route}")
+  endif()
+endif()
+message(STATUS "Wine route: ${route}, loader ${TORNVALE_WINE_LOADER}")
+set(CMAKE_CROSSCOMPILING_EMULATOR ${TORNVALE_WINE_LOADER})
+# Read back by scripts/run.sh and bench/run.sh.
+set(TORNVALE_WINE ${TORNVALE_WINE_LOADER} CACHE INTERNAL "The Wine loader of this build")
+
 if(TORNVALE_TESTS)
-  enable_testing()
   add_subdirectory(tests/wine)
 endif()

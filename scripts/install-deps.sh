@@ -8,10 +8,12 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libhivex-dev)
 if [ "${1:-all}" != linux ]; then
   # Tornvale.exe is built with the i686 cross compiler and runs on 32-bit
-  # Wine; the x86_64 compiler and 64-bit Wine run the same sources where the
-  # kernel cannot execute 32-bit programs. The posix thread model because
-  # GoogleTest needs std::mutex.
-  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386)
+  # Wine in a 64-bit prefix; the x86_64 build runs on 64-bit Wine. The posix
+  # thread model because GoogleTest needs std::mutex. Where the kernel
+  # executes no 32-bit program, 32-bit Wine runs under qemu-i386, with a
+  # small preload library built by the Linux i686 C compiler.
+  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386
+             qemu-user gcc-i686-linux-gnu)
 fi
 
 missing=()

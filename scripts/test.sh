@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds both programs and runs every test: the Linux build under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows build
-# under Wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then both Windows builds
+# under Wine (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

@@ -1,7 +1,13 @@
-// Test-only helper: builds the scratch key tree that the Wine tests search,
-// under HKLM\Software\TornvaleTest, with real registry links and keys whose
-// DACL refuses KEY_READ. Run once per fresh prefix, while the wineserver that
-// holds the keys' security stays up.
+// Test-only helper: builds the scratch key trees that the Wine tests search,
+// with real registry links and keys whose DACL refuses KEY_READ. Run once per
+// fresh prefix, while the wineserver that holds the keys' security stays up.
+//
+// HKLM\Software is redirected for 32-bit programs on 64-bit Windows (and in
+// Wine's 64-bit prefixes): the i686 Tornvale.exe opening
+// HKLM\Software\TornvaleTest gets HKLM\Software\Wow6432Node\TornvaleTest.
+// So the tree is made in both views (KEY_WOW64_64KEY, KEY_WOW64_32KEY), and
+// both builds find the same keys there, plus a few keys that exist in one
+// view only. HKLM\System is not redirected: its scratch tree exists once.
 #include <windows.h>
 
 #include <cstdio>
@@ -9,8 +15,17 @@
 
 namespace {
 
-const std::wstring kRoot = L"Software\\TornvaleTest";
+// Where the keys of one BuildTree call go: a root below HKLM and a view.
+struct Place {
+  std::wstring root;
+  REGSAM view;
+};
+Place place;
+
+// Link targets are native paths, which no view redirects: a link in either
+// view that names \Registry\Machine\Software\... leads to the 64-bit key.
 const std::wstring kNtRoot = L"\\Registry\\Machine\\Software\\TornvaleTest";
+const std::wstring kNtRoot32 = L"\\Registry\\Machine\\Software\\Wow6432Node\\TornvaleTest";
 
 bool Check(LONG result, const wchar_t* what, const std::wstring& path) {
   if (result == ERROR_SUCCESS) return true;
@@ -22,9 +37,9 @@ bool Check(LONG result, const wchar_t* what, const std::wstring& path) {
 HKEY Create(const std::wstring& path, DWORD options) {
   HKEY key = nullptr;
   DWORD disposition = 0;
-  const std::wstring full = kRoot + L"\\" + path;
+  const std::wstring full = place.root + L"\\" + path;
   if (!Check(RegCreateKeyExW(HKEY_LOCAL_MACHINE, full.c_str(), 0, nullptr, options,
-                             KEY_ALL_ACCESS, nullptr, &key, &disposition),
+                             KEY_ALL_ACCESS | place.view, nullptr, &key, &disposition),
              L"create", full))
     return nullptr;
   if (disposition != REG_CREATED_NEW_KEY) {
@@ -80,15 +95,19 @@ bool Link(const std::wstring& path, const std::wstring& target, bool denyRead = 
 // Refuses KEY_READ on a key that already exists.
 bool Lock(const std::wstring& path) {
   HKEY key = nullptr;
-  const std::wstring full = kRoot + L"\\" + path;
-  if (!Check(RegOpenKeyExW(HKEY_LOCAL_MACHINE, full.c_str(), 0, WRITE_DAC, &key), L"open", full))
+  const std::wstring full = place.root + L"\\" + path;
+  if (!Check(RegOpenKeyExW(HKEY_LOCAL_MACHINE, full.c_str(), 0, WRITE_DAC | place.view, &key),
+             L"open", full))
     return false;
   const bool ok = DenyRead(key, full);
   RegCloseKey(key);
   return ok;
 }
 
-bool BuildTree() {
+// The tree both builds search with the same results. cycleRoot is the
+// native path of this view's own tree, so that each view's cycle leads back
+// into itself.
+bool BuildTree(const std::wstring& cycleRoot) {
   const std::wstring name255(255, L'N');
   return
       // Plain keys the links point at.
@@ -113,21 +132,37 @@ bool BuildTree() {
       Link(L"Denied\\Locked\\Below\\Hidden", kNtRoot + L"\\Targets\\One") &&
       Lock(L"Denied\\Locked") &&
       // Refused links back to an ancestor: cycles the probe cannot see.
-      Link(L"Cycle\\Back", kNtRoot + L"\\Cycle", true) &&
-      Link(L"Cycle\\Loop", kNtRoot + L"\\Cycle", true) &&
-      Link(L"Cycle\\Mid\\Up", kNtRoot + L"\\Cycle", true) &&
+      Link(L"Cycle\\Back", cycleRoot + L"\\Cycle", true) &&
+      Link(L"Cycle\\Loop", cycleRoot + L"\\Cycle", true) &&
+      Link(L"Cycle\\Mid\\Up", cycleRoot + L"\\Cycle", true) &&
       Link(L"Cycle\\Real", kNtRoot + L"\\Targets\\Two") &&
       // Names that the output must print literally or as "?".
       Link(L"Names\\100% %s %n", kNtRoot + L"\\Targets\\%d") &&
       Link(L"Names\\Caf\u00e9 \u03a9 \U0001F600", kNtRoot + L"\\Targets\\\u0416\u00fc") &&
       Key(L"Names\\" + name255) &&
-      Link(L"Names\\" + name255 + L"\\Link", kNtRoot + L"\\Targets\\One");
+      Link(L"Names\\" + name255 + L"\\Link", kNtRoot + L"\\Targets\\One") &&
+      // A refused link to a key of the 64-bit view only, by its native path:
+      // the followed open lands there from either view.
+      Link(L"Native\\Gate", kNtRoot + L"\\Only64", true);
+}
+
+bool BuildTrees() {
+  place = {L"Software\\TornvaleTest", KEY_WOW64_64KEY};
+  if (!BuildTree(kNtRoot) || !Link(L"Only64\\Link", kNtRoot + L"\\Targets\\One")) return false;
+  place = {L"Software\\TornvaleTest", KEY_WOW64_32KEY};
+  if (!BuildTree(kNtRoot32) || !Link(L"Only32\\Link", kNtRoot + L"\\Targets\\Two")) return false;
+  // Not redirected: one tree that both builds see alike.
+  place = {L"System\\TornvaleTest", 0};
+  return Key(L"Targets\\One") &&
+         Link(L"Walk\\A\\Link", L"\\Registry\\Machine\\System\\TornvaleTest\\Targets\\One") &&
+         Link(L"Walk\\B", L"\\Registry\\User\\.DEFAULT") &&
+         Link(L"Walk\\Gate", L"\\Registry\\Machine\\System\\TornvaleTest\\Walk\\A", true);
 }
 
 }  // namespace
 
 int wmain() {
-  if (!BuildTree()) return 1;
-  std::fwprintf(stdout, L"test tree built\n");
+  if (!BuildTrees()) return 1;
+  std::fwprintf(stdout, L"test trees built\n");
   return 0;
 }

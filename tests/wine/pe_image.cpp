@@ -1,6 +1,9 @@
 #include "pe_image.h"
 
+#include <windows.h>
+
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -40,35 +43,73 @@ class Reader {
 };
 
 void ReadResources(const Reader& r, std::size_t base, PeImage& image) {
-  // Three levels: type, name, language. High bit of an offset: subdirectory.
+  // Three levels: type, name, language. A set high bit of an entry's offset
+  // (DataIsDirectory) marks a subdirectory.
   auto entries = [&](std::size_t dir) {
-    const uint16_t named = r.At<uint16_t>(dir + 12);
-    const uint16_t ids = r.At<uint16_t>(dir + 14);
+    const auto header = r.At<IMAGE_RESOURCE_DIRECTORY>(dir);
     std::vector<std::pair<uint32_t, uint32_t>> list;
-    for (std::size_t i = 0; i < std::size_t(named) + ids; ++i)
-      list.emplace_back(r.At<uint32_t>(dir + 16 + i * 8), r.At<uint32_t>(dir + 20 + i * 8));
+    const std::size_t count = std::size_t(header.NumberOfNamedEntries) + header.NumberOfIdEntries;
+    for (std::size_t i = 0; i < count; ++i) {
+      const auto entry = r.At<IMAGE_RESOURCE_DIRECTORY_ENTRY>(
+          dir + sizeof(IMAGE_RESOURCE_DIRECTORY) + i * sizeof(IMAGE_RESOURCE_DIRECTORY_ENTRY));
+      list.emplace_back(entry.Name, entry.OffsetToData);
+    }
     return list;
   };
+  constexpr uint32_t kDirectory = IMAGE_RESOURCE_DATA_IS_DIRECTORY;
   for (auto [type, typeDir] : entries(base)) {
-    if (!(typeDir & 0x80000000u)) throw std::runtime_error("type entry is not a directory");
-    for (auto [name, nameDir] : entries(base + (typeDir & 0x7fffffffu))) {
-      if (!(nameDir & 0x80000000u)) throw std::runtime_error("name entry is not a directory");
-      for (auto [language, leaf] : entries(base + (nameDir & 0x7fffffffu))) {
-        if (leaf & 0x80000000u) throw std::runtime_error("language entry is a directory");
+    if (!(typeDir & kDirectory)) throw std::runtime_error("type entry is not a directory");
+    for (auto [name, nameDir] : entries(base + (typeDir & ~kDirectory))) {
+      if (!(nameDir & kDirectory)) throw std::runtime_error("name entry is not a directory");
+      for (auto [language, leaf] : entries(base + (nameDir & ~kDirectory))) {
+        if (leaf & kDirectory) throw std::runtime_error("language entry is a directory");
         PeResource resource;
-        resource.named = ((type | name | language) & 0x80000000u) != 0;
+        resource.named = ((type | name | language) & IMAGE_RESOURCE_NAME_IS_STRING) != 0;
         resource.type = type;
         resource.id = name;
         resource.language = language;
-        const uint32_t rva = r.At<uint32_t>(base + leaf);
-        const uint32_t size = r.At<uint32_t>(base + leaf + 4);
-        const std::size_t at = r.Offset(rva);
-        if (at + size > image.bytes.size()) throw std::runtime_error("resource past end of file");
-        resource.data.assign(image.bytes.begin() + at, image.bytes.begin() + at + size);
+        const auto data = r.At<IMAGE_RESOURCE_DATA_ENTRY>(base + leaf);
+        const std::size_t at = r.Offset(data.OffsetToData);
+        if (at + data.Size > image.bytes.size())
+          throw std::runtime_error("resource past end of file");
+        resource.data.assign(image.bytes.begin() + at, image.bytes.begin() + at + data.Size);
         image.resources.push_back(std::move(resource));
       }
     }
   }
+}
+
+// The optional header's fields this reads sit alike in the 32-bit and the
+// 64-bit form; only their offsets differ.
+template <typename NtHeaders>
+void ReadHeaders(Reader& r, std::size_t pe, PeImage& image) {
+  const auto nt = r.At<NtHeaders>(pe);
+  PeHeader& h = image.header;
+  h.machine = nt.FileHeader.Machine;
+  h.magic = nt.OptionalHeader.Magic;
+  h.osMajor = nt.OptionalHeader.MajorOperatingSystemVersion;
+  h.osMinor = nt.OptionalHeader.MinorOperatingSystemVersion;
+  h.subsystemMajor = nt.OptionalHeader.MajorSubsystemVersion;
+  h.subsystemMinor = nt.OptionalHeader.MinorSubsystemVersion;
+  h.subsystem = nt.OptionalHeader.Subsystem;
+  const std::size_t sections =
+      pe + offsetof(NtHeaders, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
+  for (std::size_t i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
+    const auto s = r.At<IMAGE_SECTION_HEADER>(sections + i * sizeof(IMAGE_SECTION_HEADER));
+    r.sections.push_back(
+        {s.VirtualAddress, s.Misc.VirtualSize, s.PointerToRawData, s.SizeOfRawData});
+  }
+  const auto& directories = nt.OptionalHeader.DataDirectory;
+  const uint32_t importRva = directories[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+  if (importRva != 0) {
+    for (std::size_t d = r.Offset(importRva);; d += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+      const auto import = r.At<IMAGE_IMPORT_DESCRIPTOR>(d);
+      if (import.Name == 0) break;
+      image.importedDlls.push_back(r.CString(r.Offset(import.Name)));
+    }
+  }
+  const uint32_t resourceRva = directories[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
+  if (resourceRva != 0) ReadResources(r, r.Offset(resourceRva), image);
 }
 
 }  // namespace
@@ -79,36 +120,16 @@ PeImage ReadPeImage(const std::wstring& path) {
   if (!file) throw std::runtime_error("cannot open image");
   image.bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   Reader r(image.bytes);
-  if (r.At<uint16_t>(0) != 0x5a4d) throw std::runtime_error("no MZ signature");
-  const std::size_t pe = r.At<uint32_t>(0x3c);
-  if (r.At<uint32_t>(pe) != 0x00004550) throw std::runtime_error("no PE signature");
-  const std::size_t fileHeader = pe + 4;
-  image.header.machine = r.At<uint16_t>(fileHeader);
-  const uint16_t sectionCount = r.At<uint16_t>(fileHeader + 2);
-  const uint16_t optionalSize = r.At<uint16_t>(fileHeader + 16);
-  const std::size_t opt = fileHeader + 20;
-  PeHeader& h = image.header;
-  h.magic = r.At<uint16_t>(opt);
-  h.osMajor = r.At<uint16_t>(opt + 40);
-  h.osMinor = r.At<uint16_t>(opt + 42);
-  h.subsystemMajor = r.At<uint16_t>(opt + 48);
-  h.subsystemMinor = r.At<uint16_t>(opt + 50);
-  h.subsystem = r.At<uint16_t>(opt + 68);
-  const std::size_t directories = opt + (h.magic == 0x20b ? 112 : 96);
-  for (std::size_t i = 0; i < sectionCount; ++i) {
-    const std::size_t s = opt + optionalSize + i * 40;
-    r.sections.push_back({r.At<uint32_t>(s + 12), r.At<uint32_t>(s + 8), r.At<uint32_t>(s + 20),
-                          r.At<uint32_t>(s + 16)});
-  }
-  const uint32_t importRva = r.At<uint32_t>(directories + 8);
-  if (importRva != 0) {
-    for (std::size_t d = r.Offset(importRva);; d += 20) {
-      const uint32_t nameRva = r.At<uint32_t>(d + 12);
-      if (nameRva == 0) break;
-      image.importedDlls.push_back(r.CString(r.Offset(nameRva)));
-    }
-  }
-  const uint32_t resourceRva = r.At<uint32_t>(directories + 16);
-  if (resourceRva != 0) ReadResources(r, r.Offset(resourceRva), image);
+  const auto dos = r.At<IMAGE_DOS_HEADER>(0);
+  if (dos.e_magic != IMAGE_DOS_SIGNATURE) throw std::runtime_error("no MZ signature");
+  const std::size_t pe = static_cast<uint32_t>(dos.e_lfanew);
+  if (r.At<uint32_t>(pe) != IMAGE_NT_SIGNATURE) throw std::runtime_error("no PE signature");
+  const uint16_t magic = r.At<IMAGE_NT_HEADERS32>(pe).OptionalHeader.Magic;
+  if (magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC)
+    ReadHeaders<IMAGE_NT_HEADERS32>(r, pe, image);
+  else if (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+    ReadHeaders<IMAGE_NT_HEADERS64>(r, pe, image);
+  else
+    throw std::runtime_error("unknown optional header");
   return image;
 }

@@ -1,8 +1,12 @@
 // Searches of the keys every fresh Wine prefix holds, links included: they
-// must run to the end with status 0 whatever Wine puts there.
+// must run to the end with status 0 whatever Wine puts there. HKLM\System
+// and HKU are not redirected: both builds expect the same of them.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include "run_tornvale.h"
+#include "search_lines.h"
 
 namespace {
 
@@ -47,11 +51,20 @@ TEST(FreshPrefix, SystemHiveHasLinksAndEndsWithZero) {
   EXPECT_GE(links, 1u) << run.out;
 }
 
+// The prefix is 64-bit, as the Windows most users have: the i686 build runs
+// under WoW64 there.
+TEST(FreshPrefix, IsA64BitPrefix) {
+  wchar_t folder[MAX_PATH];
+  EXPECT_NE(GetSystemWow64DirectoryW(folder, MAX_PATH), 0u) << "no syswow64: a 32-bit prefix";
+  BOOL wow64 = FALSE;
+  ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
+  EXPECT_EQ(wow64 != FALSE, kBuild32);
+}
+
 // Wine's 64-bit prefixes link most of Wow6432Node back into the native view.
+// Typed out, it is the 32-bit view for both builds: the same lines.
 TEST(FreshPrefix, Wow6432NodeLinksAreReported) {
   const RunResult run = RunTornvale({L"HKLM\\Software\\Wow6432Node"});
-  if (run.status == 2 && run.out == "\"HKLM\\Software\\Wow6432Node\"\t[error while querying]\r\n")
-    GTEST_SKIP() << "a 32-bit prefix has no Wow6432Node";
   EXPECT_EQ(run.status, 0u);
   EXPECT_EQ(run.err, "");
   const std::vector<std::string> lines = SplitLines(run.out);
@@ -61,19 +74,42 @@ TEST(FreshPrefix, Wow6432NodeLinksAreReported) {
       << run.out;
 }
 
-// Software holds Perflib's language keys, which open with an informational
-// status and a predefined handle value: the probe counts them as errors, the
-// search goes on and the status stays 0.
-TEST(FreshPrefix, SoftwareHiveEndsWithZero) {
+// HKLM\Software, searched to the end with status 0 by both builds, but not
+// the same keys. x86_64: the 64-bit view, with Wow6432Node as one of its
+// subkeys, and Perflib's language keys, which open with an informational
+// status and a predefined handle value: the probe counts them as errors and
+// the search goes on. i686: the 32-bit view, which is exactly what
+// HKLM\Software\Wow6432Node shows, and whose Perflib is a link to the
+// 64-bit one, so the search does not enter it.
+TEST(FreshPrefix, SoftwareIsTheViewOfTheBuild) {
   const RunResult run = RunTornvale({L"HKLM\\Software", L"-v"});
   EXPECT_EQ(run.status, 0u);
   EXPECT_EQ(run.err, "");
   const std::vector<std::string> lines = SplitLines(run.out);
   ExpectOnlySearchLines(lines);
-  EXPECT_TRUE(Contains(lines,
-                       "\"HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009\"\t"
-                       "[error while querying]"))
-      << run.out;
+  const RunResult wow = RunTornvale({L"HKLM\\Software\\Wow6432Node", L"-v"});
+  ASSERT_EQ(wow.status, 0u);
+  const std::string perflib = "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib";
+  if (kBuild32) {
+    std::string expected = wow.out;
+    const std::string node = "\\Wow6432Node";
+    for (std::size_t at; (at = expected.find("\"HKLM\\Software" + node)) != std::string::npos;)
+      expected.erase(at + 14, node.size());
+    EXPECT_EQ(run.out, expected);
+    EXPECT_TRUE(Contains(lines, "\"" + perflib + "\" -> \"" + perflib + "\"")) << run.out;
+  } else {
+    EXPECT_NE(run.out.find(wow.out), std::string::npos) << run.out;
+    EXPECT_TRUE(Contains(lines, "\"" + perflib + "\\009\"\t[error while querying]")) << run.out;
+  }
+}
+
+// Typed out, Perflib\009 reaches the predefined handle value in both builds
+// (the i686 build through its view's link): the error line, and status 2,
+// since the handle cannot be listed.
+TEST(FreshPrefix, PerflibLanguageKeyIsAnError) {
+  const std::string key = "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009";
+  ExpectRun({L"HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009", L"-v"}, 2,
+            "\"" + key + "\"\t[error while querying]\r\n");
 }
 
 TEST(FreshPrefix, UsersHiveEndsWithZero) {
