@@ -13,7 +13,7 @@ if [ "${1:-all}" != linux ]; then
   # executes no 32-bit program, 32-bit Wine runs under qemu-i386, with a
   # small preload library built by the Linux i686 C compiler.
   packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386
-             qemu-user gcc-i686-linux-gnu)
+             qemu-user gcc-i686-linux-gnu libc6-dev-i386-cross)
 fi
 
 missing=()

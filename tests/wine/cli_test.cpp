@@ -1,5 +1,6 @@
 // The command line as a user types it: the usage screen, the argument rules
-// and the exit statuses, run as a real process under Wine.
+// and the exit statuses, run as a real process under Wine. Both builds
+// expect the same bytes and statuses (TopLink exists in both views).
 #include <gtest/gtest.h>
 
 #include "run_tornvale.h"

@@ -76,9 +76,9 @@ TEST(FreshPrefix, Wow6432NodeLinksAreReported) {
 
 // HKLM\Software, searched to the end with status 0 by both builds, but not
 // the same keys. x86_64: the 64-bit view, with Wow6432Node as one of its
-// subkeys, and Perflib's language keys, which open with an informational
-// status and a predefined handle value: the probe counts them as errors and
-// the search goes on. i686: the 32-bit view, which is exactly what
+// subkeys, and Perflib's language keys, which NtOpenKey answers with the
+// informational status STATUS_PREDEFINED_HANDLE: the probe counts them as
+// errors and the search goes on. i686: the 32-bit view, which is exactly what
 // HKLM\Software\Wow6432Node shows, and whose Perflib is a link to the
 // 64-bit one, so the search does not enter it.
 TEST(FreshPrefix, SoftwareIsTheViewOfTheBuild) {
@@ -103,9 +103,9 @@ TEST(FreshPrefix, SoftwareIsTheViewOfTheBuild) {
   }
 }
 
-// Typed out, Perflib\009 reaches the predefined handle value in both builds
-// (the i686 build through its view's link): the error line, and status 2,
-// since the handle cannot be listed.
+// Typed out, Perflib\009 is the same key for both builds (the i686 build
+// reaches it through its view's link to the 64-bit Perflib): the probe's
+// error line, and status 2.
 TEST(FreshPrefix, PerflibLanguageKeyIsAnError) {
   const std::string key = "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009";
   ExpectRun({L"HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib\\009", L"-v"}, 2,

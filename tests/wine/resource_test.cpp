@@ -1,5 +1,7 @@
 // Reads Tornvale.exe back: its header, its imports and exactly the two
-// resources it must carry, byte for byte where the bytes are fixed.
+// resources it must carry, byte for byte where the bytes are fixed. Both
+// builds carry the same resources, OriginalFilename "Tornvale.exe"
+// included; only the machine type differs (TORNVALE_MACHINE).
 #include <windows.h>
 
 #include <gtest/gtest.h>

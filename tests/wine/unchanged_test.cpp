@@ -1,5 +1,6 @@
 // The search only reads: every key, value and last-write time of the scratch
-// tree is the same after a series of runs as before.
+// tree is the same after a series of runs as before. Each build checks the
+// view it searches (the test is built with it and sees the same view).
 #include <windows.h>
 
 #include <gtest/gtest.h>

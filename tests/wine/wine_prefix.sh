@@ -3,10 +3,14 @@
 #   start: a fresh prefix, then one persistent wineserver for the whole run,
 #          since Wine keeps a key's security only in the running server.
 #   stop:  ends that server (and with it every process in the prefix).
-# Needs WINEPREFIX; TORNVALE_WINE names the loader (wine or wine64).
+# Needs WINEPREFIX; TORNVALE_WINE names the build's loader. The prefix is
+# made by a 64-bit loader (the system's, or the copy in the qemu route's
+# loader folder), so it is a 64-bit prefix in which 32-bit programs run
+# under WoW64.
 set -eu
 : "${WINEPREFIX:?}"
-wine_loader=${TORNVALE_WINE:-wine}
+: "${TORNVALE_WINE:?}"
+wine_loader=$TORNVALE_WINE
 
 case "${1:-}" in
 start)
