@@ -79,10 +79,12 @@ else()
     set(TORNVALE_WINE_LOADER ${TORNVALE_WINE64})
   elseif(route STREQUAL "qemu")
     find_program(TORNVALE_QEMU_I386 NAMES qemu-i386)
-    if(NOT TORNVALE_QEMU_I386 OR NOT EXISTS ${TORNVALE_WINE32})
+    find_program(TORNVALE_LINUX_I686_CC NAMES i686-linux-gnu-gcc)
+    if(NOT TORNVALE_QEMU_I386 OR NOT TORNVALE_LINUX_I686_CC OR NOT EXISTS ${TORNVALE_WINE32})
       message(FATAL_ERROR "Neither route to 32-bit Wine works here. Directly: "
         "${TORNVALE_WINE32}: ${direct_error}. Through qemu: needs qemu-i386 (package "
-        "qemu-user) and ${TORNVALE_WINE32} (package wine32:i386); run scripts/install-deps.sh")
+        "qemu-user), i686-linux-gnu-gcc (package gcc-i686-linux-gnu) and ${TORNVALE_WINE32} "
+        "(package wine32:i386); run scripts/install-deps.sh")
     endif()
     add_subdirectory(tools/wine-qemu)
     set(TORNVALE_WINE_LOADER ${TORNVALE_WOW64_LOADER})
