@@ -6,10 +6,10 @@
 # Each test runs on its own and says what is wrong; the last line counts them.
 set -uo pipefail
 
-packages=${1:-build/packages}
-linux_build=build/linux
-windows_build=build/windows
-windows64_build=build/windows64
+packages=$(cd "${1:-build/packages}" && pwd) || exit 1
+linux_build=$PWD/build/linux
+windows_build=$PWD/build/windows
+windows64_build=$PWD/build/windows64
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
@@ -136,7 +136,7 @@ test_deb_program_runs() {
 # installed here (the build needs libhivex), so nothing else may be pulled in.
 test_deb_dependencies_resolve() {
   local plan
-  plan=$(apt-get install --simulate --no-install-recommends "./$deb" 2>&1) ||
+  plan=$(apt-get install --simulate --no-install-recommends "$deb" 2>&1) ||
     fail "apt cannot install the package:"$'\n'"$plan"
   grep -q '^Inst tornvale ' <<<"$plan" || fail "apt would not install tornvale:"$'\n'"$plan"
   local others
@@ -152,7 +152,7 @@ test_zip_holds_both_programs_and_readme() {
     fail "the zip does not hold exactly README.txt, Tornvale.exe, x64/Tornvale.exe:"$'\n'"$listing"
   local unpacked="$scratch/zip"
   mkdir -p "$unpacked"
-  (cd "$unpacked" && cmake -E tar xf "$OLDPWD/$zip") || fail "the zip does not unpack"
+  (cd "$unpacked" && cmake -E tar xf "$zip") || fail "the zip does not unpack"
   cmp -s "$unpacked/Tornvale.exe" "$windows_build/Tornvale.exe" ||
     fail "Tornvale.exe is not the built $windows_build/Tornvale.exe"
   cmp -s "$unpacked/x64/Tornvale.exe" "$windows64_build/Tornvale.exe" ||
@@ -162,7 +162,7 @@ test_zip_holds_both_programs_and_readme() {
 test_zip_programs_are_for_x86_and_x64() {
   local unpacked="$scratch/zip-machines"
   mkdir -p "$unpacked"
-  (cd "$unpacked" && cmake -E tar xf "$OLDPWD/$zip") || fail "the zip does not unpack"
+  (cd "$unpacked" && cmake -E tar xf "$zip") || fail "the zip does not unpack"
   local machine
   machine=$(pe_machine "$unpacked/Tornvale.exe") || exit 1
   [ "$machine" = 0x14c ] || fail "Tornvale.exe has machine $machine, not 0x14c (x86)"
@@ -172,7 +172,7 @@ test_zip_programs_are_for_x86_and_x64() {
 
 test_zip_readme_has_crlf_lines_and_exit_statuses() {
   local readme="$scratch/README.txt"
-  (cd "$scratch" && cmake -E tar xf "$OLDPWD/$zip" README.txt) || fail "no README.txt in the zip"
+  (cd "$scratch" && cmake -E tar xf "$zip" README.txt) || fail "no README.txt in the zip"
   local lines crlf
   lines=$(tr -cd '\n' <"$readme" | wc -c)
   crlf=$(grep -c $'\r$' "$readme" || true)
