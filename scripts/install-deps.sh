@@ -6,6 +6,9 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libgtest-dev libhivex-dev)
+# The .deb: dpkg-shlibdeps works out its dependencies; man renders the
+# manual page in the package tests.
+packages+=(dpkg-dev man-db)
 if [ "${1:-all}" != linux ]; then
   # Tornvale.exe is built with the i686 cross compiler and runs on 32-bit
   # Wine in a 64-bit prefix; the x86_64 build runs on 64-bit Wine. The posix

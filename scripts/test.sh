@@ -12,3 +12,4 @@ cmake --build --preset linux-sanitize -j "$jobs"
 ctest --preset linux-sanitize -j "$jobs"
 
 scripts/test-windows.sh
+scripts/test-packages.sh
