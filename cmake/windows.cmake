@@ -18,7 +18,7 @@ set_property(SOURCE res/tornvale.rc APPEND PROPERTY OBJECT_DEPENDS
   ${PROJECT_SOURCE_DIR}/res/tornvale.manifest)
 
 add_executable(Tornvale
-  src/app/entry_windows.cpp
+  src/entry/windows/entry_windows.cpp
   res/tornvale.rc
 )
 set_target_properties(Tornvale PROPERTIES OUTPUT_NAME Tornvale)

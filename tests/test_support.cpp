@@ -1,6 +1,6 @@
 #include "test_support.h"
 
-#include "app/output.h"
+#include "output/output.h"
 #include "native/nt_api.h"
 
 namespace tornvale {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/output.h"
+#include "output/output.h"
 #include "native/link_probe.h"
 #include "native/nt_api.h"
 #include "search/path_forms.h"

@@ -6,7 +6,7 @@
 
 #include "hive/hive_builder.h"
 #include "hive/temp_folder.h"
-#include "platform/linux/hive_file.h"
+#include "offline/hive_file.h"
 
 namespace tornvale::testing {
 namespace {

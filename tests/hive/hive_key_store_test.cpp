@@ -8,7 +8,7 @@
 
 #include "hive/hive_builder.h"
 #include "hive/temp_folder.h"
-#include "platform/linux/hive_key_store.h"
+#include "offline/hive_key_store.h"
 
 namespace tornvale::testing {
 namespace {

@@ -11,7 +11,7 @@
 #include "hive/sample_volume.h"
 #include "hive/temp_folder.h"
 #include "platform/linux/native_calls.h"
-#include "platform/linux/offline_volume.h"
+#include "offline/offline_volume.h"
 #include "platform/linux/substitute.h"
 
 namespace tornvale::testing {

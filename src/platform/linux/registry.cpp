@@ -57,12 +57,10 @@ Registry& State() {
   return registry;
 }
 
+// Until a program hands it a store, the registry holds the two empty roots.
 KeyStore& Store() {
   Registry& registry = State();
-  if (!registry.store) {
-    registry.store = substitute::MakeDefaultRegistry();
-    registry.cache = PathCache{};
-  }
+  if (!registry.store) registry.store = substitute::MakeEmptyRegistry();
   return *registry.store;
 }
 

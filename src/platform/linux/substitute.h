@@ -21,9 +21,6 @@ KeyStore& CurrentKeyStore();
 // A store holding only the two empty roots, \Registry\Machine and \Registry\User.
 std::unique_ptr<KeyStore> MakeEmptyRegistry();
 
-// The store a normal run starts with (the registry is built on first use).
-std::unique_ptr<KeyStore> MakeDefaultRegistry();
-
 // Failure injection, keyed by a key's full NT path as stored
 // (for example u"\\Registry\\Machine\\A"), compared without regard to case.
 struct RegistryFaults {

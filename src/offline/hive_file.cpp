@@ -1,4 +1,4 @@
-#include "platform/linux/hive_file.h"
+#include "offline/hive_file.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

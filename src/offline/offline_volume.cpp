@@ -1,4 +1,4 @@
-#include "platform/linux/offline_volume.h"
+#include "offline/offline_volume.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

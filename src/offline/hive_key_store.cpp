@@ -1,4 +1,4 @@
-#include "platform/linux/hive_key_store.h"
+#include "offline/hive_key_store.h"
 
 #include <algorithm>
 #include <cstdlib>
