@@ -24,10 +24,13 @@ target_link_libraries(tornvale_offline PUBLIC tornvale_platform PkgConfig::HIVEX
 
 include(cmake/core.cmake)
 
-# The program: its main chooses the store and runs the core.
+# The program: its main chooses the store and runs the core, whose platform
+# calls are bound straight to the substitute (tests bind them through their
+# own apparatus instead).
 add_executable(tornvale
   src/entry/linux/entry_linux.cpp
   src/entry/linux/utf8_args.cpp
+  src/platform/linux/platform_calls.cpp
 )
 target_link_libraries(tornvale PRIVATE tornvale_core tornvale_offline)
 

@@ -29,6 +29,8 @@ target_compile_options(Tornvale PRIVATE -municode)
 target_link_options(Tornvale PRIVATE -municode -mconsole
   -Wl,--major-os-version,5,--minor-os-version,0
   -Wl,--major-subsystem-version,5,--minor-subsystem-version,0)
+# A 16 MiB stack reserve: the deepest walk (kMaxWalkDepth) fits with room to spare.
+target_link_options(Tornvale PRIVATE -Wl,--stack,16777216)
 
 if(TORNVALE_TESTS)
   enable_testing()
