@@ -31,6 +31,7 @@ constexpr std::size_t kKeyValueCount = 40;
 constexpr std::size_t kKeyNameLength = 76;
 constexpr std::size_t kKeyName = 80;
 constexpr std::size_t kValueNameLength = 6;
+constexpr std::size_t kValueType = 16;
 constexpr std::size_t kValueFlags = 20;
 constexpr std::size_t kValueName = 24;
 constexpr uint16_t kKeyCompressedName = 0x0020;
@@ -226,6 +227,14 @@ bool HiveFile::KeyNameMatches(HiveNode node, std::u16string_view name) const {
     const char16_t unit = stored.compressed ? stored.bytes[i] : Le16(stored.bytes + 2 * i);
     if (unit != name[i] && UpcaseKeyChar(unit) != UpcaseKeyChar(name[i])) return false;
   }
+  return true;
+}
+
+bool HiveFile::ValueType(hive_value_h value, uint32_t* type) const {
+  std::size_t length = 0;
+  const uint8_t* cell = Cell(value, "vk", kValueName, &length);
+  if (cell == nullptr) return false;
+  *type = Le32(cell + kValueType);
   return true;
 }
 

@@ -41,6 +41,8 @@ class HiveFile {
   // The key's declared subkey and value counts (0 for a bad cell).
   uint32_t SubkeyCount(HiveNode node) const;
   uint32_t ValueCount(HiveNode node) const;
+  // The value record's type, any 32-bit number; false for a bad cell.
+  bool ValueType(hive_value_h value, uint32_t* type) const;
   // The value record's name as stored; false for a bad cell.
   bool ValueName(hive_value_h value, std::u16string* name) const;
 

@@ -149,12 +149,15 @@ bool HiveKeyStore::QueryValue(KeyId key, std::u16string_view name, StoredValue* 
   std::u16string stored;
   for (hive_value_h* at = values; *at != 0; ++at) {
     if (!file.ValueName(*at, &stored) || !KeyNamesEqual(stored, name)) continue;
-    hive_type type{};
+    // The type is read from the record as the number it is: a hostile hive
+    // may hold one that names none of libhivex's hive_type values.
+    uint32_t type = 0;
+    if (!file.ValueType(*at, &type)) return false;
     std::size_t length = 0;
-    char* data = hivex_value_value(file.handle(), *at, &type, &length);
+    char* data = hivex_value_value(file.handle(), *at, nullptr, &length);
     if (data == nullptr) return false;
     FreeOnExit freeData{data};
-    value->type = static_cast<uint32_t>(type);
+    value->type = type;
     value->data.assign(reinterpret_cast<const uint8_t*>(data),
                        reinterpret_cast<const uint8_t*>(data) + length);
     return true;

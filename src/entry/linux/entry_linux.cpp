@@ -1,5 +1,6 @@
 // The Linux program's composition root: it decides which registry the
 // substitute serves, then runs the tool. The arguments arrive as UTF-8 bytes.
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -25,6 +26,10 @@ std::unique_ptr<tornvale::KeyStore> ChooseRegistry() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // A reader that went away (`tornvale ... | head`) makes a write fail, as
+  // on Windows, instead of ending the process: failed writes are ignored and
+  // the exit status stays the search's.
+  std::signal(SIGPIPE, SIG_IGN);
   tornvale::substitute::UseKeyStore(ChooseRegistry());
   std::vector<std::u16string> arguments;
   arguments.reserve(static_cast<std::size_t>(argc));
