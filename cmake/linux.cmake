@@ -8,6 +8,7 @@ add_library(tornvale_platform STATIC
   src/platform/linux/memory_key_store.cpp
   src/platform/linux/ntdll_exports.cpp
   src/platform/linux/registry.cpp
+  src/platform/linux/utf16le.cpp
 )
 target_include_directories(tornvale_platform PUBLIC ${PROJECT_SOURCE_DIR}/src)
 

@@ -142,7 +142,7 @@ bool HiveKeyStore::QueryValue(KeyId key, std::u16string_view name, StoredValue* 
   if (IsVirtual(key) || MountOf(key) >= mounts_.size()) return false;
   const HiveFile& file = *mounts_[MountOf(key)].file;
   // Most keys hold no values; answer those without asking libhivex.
-  if (file.ValueCount(NodeOf(key)) == 0) return false;
+  if (hivex_node_nr_values(file.handle(), NodeOf(key)) == 0) return false;
   hive_value_h* values = hivex_node_values(file.handle(), NodeOf(key));
   if (values == nullptr) return false;
   FreeOnExit freeValues{values};
@@ -167,7 +167,7 @@ bool HiveKeyStore::QueryValue(KeyId key, std::u16string_view name, StoredValue* 
 
 HiveKeyStore::Children& HiveKeyStore::ChildrenOf(KeyId key) {
   // Most keys have no subkeys; they take no room in the cache.
-  if (MountOf(key) >= mounts_.size() || mounts_[MountOf(key)].file->SubkeyCount(NodeOf(key)) == 0) {
+  if (MountOf(key) >= mounts_.size() || hivex_node_nr_children(mounts_[MountOf(key)].file->handle(), NodeOf(key)) == 0) {
     noChildren_ = Children{};
     return noChildren_;
   }
@@ -199,7 +199,7 @@ void HiveKeyStore::LoadChildren(KeyId key, Children* children) {
   if (MountOf(key) >= mounts_.size()) return;
   const HiveFile& file = *mounts_[MountOf(key)].file;
   const HiveNode parent = NodeOf(key);
-  if (file.SubkeyCount(parent) == 0) return;
+  if (hivex_node_nr_children(file.handle(), parent) == 0) return;
   if (DepthOf(MountOf(key), parent) >= kMaxDepth) return;
   hive_node_h* listed = hivex_node_children(file.handle(), parent);
   if (listed == nullptr) {

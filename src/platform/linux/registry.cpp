@@ -11,6 +11,7 @@
 #include "platform/linux/memory_key_store.h"
 #include "platform/linux/substitute.h"
 #include "platform/linux/substitute_calls.h"
+#include "platform/linux/utf16le.h"
 
 namespace tornvale::substitute {
 namespace {
@@ -65,12 +66,7 @@ bool LinkTarget(KeyId key, std::u16string* target) {
   if (!Store().QueryValue(key, u"SymbolicLinkValue", &value) || value.type != REG_LINK) {
     return false;
   }
-  target->clear();
-  for (std::size_t i = 0; i + 1 < value.data.size(); i += 2) {
-    const char16_t unit = static_cast<char16_t>(value.data[i] | (value.data[i + 1] << 8));
-    if (unit == u'\0') break;
-    *target += unit;
-  }
+  *target = DecodeUtf16LeText(value.data.data(), value.data.size());
   return true;
 }
 
