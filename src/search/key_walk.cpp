@@ -69,6 +69,10 @@ bool IsInside(const std::vector<std::u16string>& ancestors, const std::u16string
   });
 }
 
+void PrintErrorLine(const HivePath& forms) {
+  PrintWide(u"\"%s\"\t[error while querying]\n", forms.displayPath.c_str());
+}
+
 void PrintProbeLine(LinkProbeResult result, const HivePath& forms, DWORD verbose,
                     const std::u16string& target) {
   switch (result) {
@@ -79,15 +83,11 @@ void PrintProbeLine(LinkProbeResult result, const HivePath& forms, DWORD verbose
       if (verbose != 0) PrintWide(u"\"%s\" [access denied]\n", forms.displayPath.c_str());
       break;
     case QueryError:
-      PrintWide(u"\"%s\"\t[error while querying]\n", forms.displayPath.c_str());
+      PrintErrorLine(forms);
       break;
     case NotALink:
       break;
   }
-}
-
-void PrintErrorLine(const HivePath& forms) {
-  PrintWide(u"\"%s\"\t[error while querying]\n", forms.displayPath.c_str());
 }
 
 DWORD SearchKey(const std::u16string& path, Walk& walk) {

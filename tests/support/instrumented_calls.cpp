@@ -58,6 +58,12 @@ std::u16string NameOf(HANDLE handle) {
   return name;
 }
 
+// Asks a fault about the key behind `handle`, naming it only when the fault is set.
+template <typename Fn, typename... Args>
+bool AsksAbout(const Fn& fault, HANDLE handle, Args&&... args) {
+  return fault && fault(NameOf(handle), std::forward<Args>(args)...);
+}
+
 NTSTATUS TV_WINAPI OpenKey(HANDLE* keyHandle, ACCESS_MASK desired, OBJECT_ATTRIBUTES* attributes) {
   State& state = The();
   ++state.calls.open;
@@ -73,7 +79,7 @@ NTSTATUS TV_WINAPI OpenKey(HANDLE* keyHandle, ACCESS_MASK desired, OBJECT_ATTRIB
   }
   const NTSTATUS status = substitute::NtOpenKey(keyHandle, desired, attributes);
   if (status != STATUS_SUCCESS) return status;
-  if (Asks(state.faults.denyNativeOpen, NameOf(*keyHandle))) {
+  if (AsksAbout(state.faults.denyNativeOpen, *keyHandle)) {
     substitute::NtClose(*keyHandle);
     *keyHandle = nullptr;
     return STATUS_ACCESS_DENIED;
@@ -104,8 +110,7 @@ NTSTATUS TV_WINAPI QueryValueKey(HANDLE keyHandle, UNICODE_STRING* valueName,
   const bool sizeQuery = buffer == nullptr;
   if (sizeQuery) state.lastSizeQueryClass = informationClass;
   NTSTATUS status = STATUS_SUCCESS;
-  if (state.faults.valueQuery &&
-      state.faults.valueQuery(NameOf(keyHandle), informationClass, sizeQuery, &status)) {
+  if (AsksAbout(state.faults.valueQuery, keyHandle, informationClass, sizeQuery, &status)) {
     return status;
   }
   return substitute::NtQueryValueKey(keyHandle, valueName, informationClass, buffer, length,
@@ -154,7 +159,7 @@ LONG RegOpenKeyExW(HKEY key, const char16_t* subKey, DWORD options, REGSAM desir
   }
   const LONG status = substitute::RegOpenKeyExW(key, subKey, options, desired, result);
   if (status != ERROR_SUCCESS) return status;
-  if (Asks(state.faults.denyRegOpen, NameOf(*result))) {
+  if (AsksAbout(state.faults.denyRegOpen, *result)) {
     substitute::RegCloseKey(*result);
     *result = nullptr;
     return ERROR_ACCESS_DENIED;
@@ -166,7 +171,7 @@ LONG RegOpenKeyExW(HKEY key, const char16_t* subKey, DWORD options, REGSAM desir
 LONG RegEnumKeyExW(HKEY key, DWORD index, char16_t* name, DWORD* nameCount, DWORD* reserved,
                    char16_t* className, DWORD* classCount, FILETIME* lastWriteTime) {
   LONG code = ERROR_SUCCESS;
-  if (Asks(The().faults.failEnum, NameOf(key), index, &code)) return code;
+  if (AsksAbout(The().faults.failEnum, key, index, &code)) return code;
   return substitute::RegEnumKeyExW(key, index, name, nameCount, reserved, className, classCount,
                                    lastWriteTime);
 }

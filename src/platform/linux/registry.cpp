@@ -346,7 +346,6 @@ void UseKeyStore(std::unique_ptr<KeyStore> store) {
   registry.handles.clear();
 }
 
-KeyStore& CurrentKeyStore() { return Store(); }
 
 std::unique_ptr<KeyStore> MakeEmptyRegistry() { return std::make_unique<MemoryKeyStore>(); }
 

@@ -11,7 +11,6 @@ namespace tornvale::substitute {
 
 // The registry serves this store from now on; open handles are dropped.
 void UseKeyStore(std::unique_ptr<KeyStore> store);
-KeyStore& CurrentKeyStore();
 
 // A store holding only the two empty roots, \Registry\Machine and \Registry\User.
 std::unique_ptr<KeyStore> MakeEmptyRegistry();
