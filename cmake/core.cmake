@@ -1,6 +1,6 @@
 # The portable core: the same sources on every platform.
 add_library(tornvale_core STATIC
-  src/app/output.cpp
+  src/output/output.cpp
   src/app/tornvale_main.cpp
   src/native/nt_api.cpp
   src/native/link_probe.cpp

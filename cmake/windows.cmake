@@ -18,7 +18,7 @@ set_property(SOURCE res/tornvale.rc APPEND PROPERTY OBJECT_DEPENDS
   ${PROJECT_SOURCE_DIR}/res/tornvale.manifest)
 
 add_executable(Tornvale
-  src/app/entry_windows.cpp
+  src/entry/windows/entry_windows.cpp
   res/tornvale.rc
 )
 set_target_properties(Tornvale PROPERTIES OUTPUT_NAME Tornvale)
@@ -29,6 +29,8 @@ target_compile_options(Tornvale PRIVATE -municode)
 target_link_options(Tornvale PRIVATE -municode -mconsole
   -Wl,--major-os-version,5,--minor-os-version,0
   -Wl,--major-subsystem-version,5,--minor-subsystem-version,0)
+# A 16 MiB stack reserve: the deepest walk (kMaxWalkDepth) fits with room to spare.
+target_link_options(Tornvale PRIVATE -Wl,--stack,16777216)
 
 enable_testing()
 

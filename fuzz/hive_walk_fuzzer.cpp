@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/linux/hive_key_store.h"
+#include "offline/hive_key_store.h"
 
 namespace {
 

@@ -1,14 +1,15 @@
 #include "test_support.h"
 
-#include "app/output.h"
+#include "output/output.h"
 #include "native/nt_api.h"
+#include "platform/linux/substitute.h"
 
 namespace tornvale {
 
 void SubstituteTest::SetUp() {
-  substitute::Reset();
+  apparatus::Reset();
   ResetOutput();
-  substitute::CaptureStdout(FILE_TYPE_CHAR, [this](std::string_view bytes) {
+  apparatus::CaptureStdout(FILE_TYPE_CHAR, [this](std::string_view bytes) {
     writes_.emplace_back(bytes);
     return true;
   });
@@ -20,10 +21,10 @@ void SubstituteTest::SetUp() {
 
 void SubstituteTest::TearDown() {
   // Whatever a test ran gave back every handle and every block it took.
-  EXPECT_EQ(substitute::OpenHandleCount(), 0);
-  EXPECT_EQ(substitute::LiveLocalBlocks(), 0);
+  EXPECT_EQ(apparatus::OpenHandleCount(), 0);
+  EXPECT_EQ(apparatus::LiveLocalBlocks(), 0);
   ResetOutput();
-  substitute::Reset();
+  apparatus::Reset();
 }
 
 std::string SubstituteTest::Output() {

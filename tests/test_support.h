@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/linux/memory_key_store.h"
-#include "platform/linux/substitute.h"
+#include "support/apparatus.h"
 
 namespace tornvale {
 

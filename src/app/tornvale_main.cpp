@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/output.h"
+#include "output/output.h"
 #include "native/nt_api.h"
 #include "platform/platform.h"
 #include "search/ascii_case.h"

@@ -63,6 +63,23 @@ bool TakeTarget(const ProbeState& state, std::u16string& target) {
   return true;
 }
 
+// One value record: the size query, a zero-filled buffer of that size plus
+// two bytes, then the read. False when any step fails; the size query's
+// status goes to `sizeStatus`, so the caller can tell a missing or refused
+// value from other failures.
+bool ReadRecord(ProbeState& state, UNICODE_STRING& valueName, ULONG informationClass,
+                void** buffer, NTSTATUS* sizeStatus) {
+  state.size = 0;
+  state.needed = 0;
+  *sizeStatus = NtApi.NtQueryValueKey(state.key, &valueName, informationClass, nullptr, 0,
+                                      &state.needed);
+  if (*sizeStatus != STATUS_BUFFER_TOO_SMALL || !SizeBuffer(state)) return false;
+  *buffer = LocalAlloc(LPTR, state.size);
+  if (*buffer == nullptr) return false;
+  return NtApi.NtQueryValueKey(state.key, &valueName, informationClass, *buffer, state.size,
+                               &state.needed) == STATUS_SUCCESS;
+}
+
 LinkProbeResult Probe(std::u16string& ntPath, ProbeState& state, std::u16string& target) {
   const std::size_t nameChars = std::char_traits<char16_t>::length(ntPath.c_str());
   if (nameChars > kMaxNameChars) return QueryError;
@@ -77,34 +94,18 @@ LinkProbeResult Probe(std::u16string& ntPath, ProbeState& state, std::u16string&
   char16_t valueChars[] = u"SymbolicLinkValue";
   UNICODE_STRING valueName = {sizeof(valueChars) - sizeof(char16_t), 0, valueChars};
 
-  status = NtApi.NtQueryValueKey(state.key, &valueName, KeyValueBasicInformation, nullptr, 0,
-                                 &state.needed);
-  if (status == STATUS_OBJECT_NAME_NOT_FOUND) return NotALink;
-  if (status == STATUS_INVALID_HANDLE && IsSpecialHandle(state.key)) return NotALink;
-  if (status == STATUS_ACCESS_DENIED) return AccessDenied;
-  if (status != STATUS_BUFFER_TOO_SMALL) return QueryError;
-
-  if (!SizeBuffer(state)) return QueryError;
-  state.basic = LocalAlloc(LPTR, state.size);
-  if (state.basic == nullptr) return QueryError;
-  status = NtApi.NtQueryValueKey(state.key, &valueName, KeyValueBasicInformation, state.basic,
-                                 state.size, &state.needed);
-  if (status != STATUS_SUCCESS || state.size < kRecordHeader) return QueryError;
+  NTSTATUS sizeStatus = STATUS_SUCCESS;
+  const bool readBasic =
+      ReadRecord(state, valueName, KeyValueBasicInformation, &state.basic, &sizeStatus);
+  if (sizeStatus == STATUS_OBJECT_NAME_NOT_FOUND) return NotALink;
+  if (sizeStatus == STATUS_INVALID_HANDLE && IsSpecialHandle(state.key)) return NotALink;
+  if (sizeStatus == STATUS_ACCESS_DENIED) return AccessDenied;
+  if (!readBasic || state.size < kRecordHeader) return QueryError;
   if (ReadU32(state.basic, kTypeOffset) != REG_LINK) return NotALink;
 
-  state.size = 0;
-  state.needed = 0;
-  status = NtApi.NtQueryValueKey(state.key, &valueName, KeyValuePartialInformation, nullptr, 0,
-                                 &state.needed);
-  if (status != STATUS_BUFFER_TOO_SMALL) return QueryError;
-
-  if (!SizeBuffer(state)) return QueryError;
-  state.partial = LocalAlloc(LPTR, state.size);
-  if (state.partial == nullptr) return QueryError;
-  status = NtApi.NtQueryValueKey(state.key, &valueName, KeyValuePartialInformation, state.partial,
-                                 state.size, &state.needed);
-  if (status != STATUS_SUCCESS) return QueryError;
-
+  if (!ReadRecord(state, valueName, KeyValuePartialInformation, &state.partial, &sizeStatus)) {
+    return QueryError;
+  }
   return TakeTarget(state, target) ? LinkFound : QueryError;
 }
 

@@ -1,6 +1,6 @@
 #include "native/nt_api.h"
 
-#include "app/output.h"
+#include "output/output.h"
 
 namespace tornvale {
 

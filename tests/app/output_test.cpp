@@ -1,4 +1,4 @@
-#include "app/output.h"
+#include "output/output.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ class OutputTest : public SubstituteTest {
   void Redirect(DWORD fileType, bool writesSucceed = true) {
     ResetOutput();
     writes_.clear();
-    substitute::CaptureStdout(fileType, [this, writesSucceed](std::string_view bytes) {
+    apparatus::CaptureStdout(fileType, [this, writesSucceed](std::string_view bytes) {
       writes_.emplace_back(bytes);
       return writesSucceed;
     });

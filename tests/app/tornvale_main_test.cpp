@@ -15,11 +15,11 @@ class TornvaleMainTest : public SubstituteTest {
     // HKLM\System holds a link and a key whose probe is refused.
     Link(u"\\Registry\\Machine\\System\\L", u"\\REGISTRY\\MACHINE\\Y");
     Key(u"\\Registry\\Machine\\System\\Secret");
-    substitute::RegistryFaults faults;
+    apparatus::Faults faults;
     faults.denyNativeOpen = [](std::u16string_view key) {
       return key == u"\\REGISTRY\\MACHINE\\System\\Secret";
     };
-    substitute::SetRegistryFaults(faults);
+    apparatus::SetFaults(faults);
   }
 
   int Run(std::vector<std::u16string> arguments) {
@@ -73,15 +73,17 @@ TEST_F(TornvaleMainTest, FollowsTheArgumentRules) {
 }
 
 TEST_F(TornvaleMainTest, AFailedFrameworkInitialisationEndsTheRunFirst) {
-  substitute::FailFrameworkInit(true);
-  const int lookups = substitute::ProcAddressLookups();
+  apparatus::Faults faults;
+  faults.failFrameworkInit = true;
+  apparatus::SetFaults(faults);
+  const int lookups = apparatus::CallCounts().procAddress;
   EXPECT_EQ(Run({u"/?"}), 2);
   EXPECT_EQ(Output(), "ERROR: MFC initialization failed!\r\n");
-  EXPECT_EQ(substitute::ProcAddressLookups(), lookups);
+  EXPECT_EQ(apparatus::CallCounts().procAddress, lookups);
 }
 
 TEST_F(TornvaleMainTest, AMissingEntryPointEndsTheRunBeforeTheArguments) {
-  substitute::RemoveExport("NtQueryKey");
+  apparatus::RemoveExport("NtQueryKey");
   EXPECT_EQ(Run({u"/?"}), 2);
   EXPECT_EQ(Output(),
             "Function <NtQueryKey> not found!\r\n"

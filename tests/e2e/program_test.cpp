@@ -2,12 +2,18 @@
 // which holds the two empty roots.
 #include <gtest/gtest.h>
 
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "e2e/run_program.h"
 #include "usage_screen.h"
+
+extern char** environ;
 
 namespace tornvale {
 namespace {
@@ -52,6 +58,34 @@ TEST(ProgramTest, WritesTheSameBytesToAFile) {
   bytes << file.rdbuf();
   EXPECT_EQ(bytes.str(), kUsageScreen);
   std::remove(path.c_str());
+}
+
+// The exit status of the program run with `argument`, its standard output a
+// pipe whose reader is already gone; -1 when a signal ended it.
+int StatusWithClosedReader(const std::string& argument) {
+  int out[2];
+  if (pipe(out) != 0) return -2;
+  close(out[0]);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  std::string program = kProgram;
+  std::string arg = argument;
+  char* argv[] = {program.data(), arg.data(), nullptr};
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(out[1]);
+  if (spawned != 0) return -2;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(ProgramTest, AReaderThatWentAwayDoesNotChangeTheExitStatus) {
+  // `tornvale ... | head -c 100`: the failed write is ignored.
+  EXPECT_EQ(StatusWithClosedReader("/?"), 1);
+  EXPECT_EQ(StatusWithClosedReader("HKLM\\Missing"), 2);
 }
 
 }  // namespace

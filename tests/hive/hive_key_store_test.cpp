@@ -8,7 +8,7 @@
 
 #include "hive/hive_builder.h"
 #include "hive/temp_folder.h"
-#include "platform/linux/hive_key_store.h"
+#include "offline/hive_key_store.h"
 
 namespace tornvale::testing {
 namespace {
@@ -185,6 +185,33 @@ TEST_F(HiveKeyStoreTest, AnswersValuesByNameWithTheirTypeAndBytes) {
   }
   StoredValue value;
   EXPECT_FALSE(store_.QueryValue(HiveKeyStore::kMachine, u"Count", &value));
+}
+
+TEST_F(HiveKeyStoreTest, AnswersAValueTypeOutsideTheKnownOnesAsItsNumber) {
+  // Found by fuzzing: a hostile hive's "SymbolicLinkValue" of type
+  // 0xFE000006, which names none of libhivex's types.
+  constexpr uint32_t kHostileType = 0xFE000006u;
+  const std::u16string target = u"\\REGISTRY\\MACHINE\\TEST\\Plain";
+  {
+    HiveBuilder hive(file_);
+    hive.Link("Odd", target);
+    hive.Save();
+  }
+  {
+    hive_h* hive = hivex_open(file_.c_str(), 0);
+    ASSERT_NE(hive, nullptr);
+    const hive_node_h odd = hivex_node_get_child(hive, hivex_root(hive), "Odd");
+    const hive_value_h value = hivex_node_get_value(hive, odd, "SymbolicLinkValue");
+    hivex_close(hive);
+    ASSERT_NE(value, 0u);
+    constexpr std::size_t kValueType = 16;  // in the value record's cell
+    PatchUint32(file_, value + kValueType, kHostileType);
+  }
+  Mount();
+  StoredValue value;
+  ASSERT_TRUE(store_.QueryValue(Key({u"Odd"}), u"SymbolicLinkValue", &value));
+  EXPECT_EQ(value.type, kHostileType);
+  EXPECT_EQ(value.data, Utf16Bytes(target, false));
 }
 
 TEST_F(HiveKeyStoreTest, FindsEachOfManySiblingsByName) {

@@ -10,14 +10,20 @@
 #include "hive/hive_builder.h"
 #include "hive/sample_volume.h"
 #include "hive/temp_folder.h"
-#include "platform/linux/native_calls.h"
-#include "platform/linux/offline_volume.h"
+#include "offline/offline_volume.h"
 #include "platform/linux/substitute.h"
+#include "support/apparatus.h"
 
 namespace tornvale::testing {
 namespace {
 
 std::u16string Ascii(const char* text) { return std::u16string(text, text + std::strlen(text)); }
+
+// A native entry point, reached as a program reaches it.
+template <typename Fn>
+Fn Native(const char* name) {
+  return reinterpret_cast<Fn>(GetProcAddress(GetModuleHandleW(u"ntdll.dll"), name));
+}
 
 class OfflineRegistryTest : public ::testing::Test {
  protected:
@@ -27,7 +33,7 @@ class OfflineRegistryTest : public ::testing::Test {
     substitute::UseKeyStore(MountOfflineVolume(volume_.path(), problems));
     ASSERT_EQ(problems.str(), "");
   }
-  void TearDown() override { substitute::Reset(); }
+  void TearDown() override { apparatus::Reset(); }
 
   // The subkeys of `path` below `hive` through RegOpenKeyExW, or the open's error.
   LONG Subkeys(HKEY hive, const std::u16string& path, std::vector<std::u16string>* names) {
@@ -49,7 +55,7 @@ class OfflineRegistryTest : public ::testing::Test {
     OBJECT_ATTRIBUTES object = {sizeof(OBJECT_ATTRIBUTES), nullptr, &name, attributes, nullptr,
                                 nullptr};
     *handle = nullptr;
-    return substitute::NtOpenKey(handle, KEY_READ, &object);
+    return Native<NtOpenKeyFn>("NtOpenKey")(handle, KEY_READ, &object);
   }
 
   TempFolder volume_;
@@ -90,7 +96,7 @@ TEST_F(OfflineRegistryTest, OpensKeysThroughFlaggedLinksOnly) {
     ASSERT_EQ(Subkeys(c.hive, c.path, &names), c.result);
     EXPECT_EQ(names, c.subkeys);
   }
-  EXPECT_EQ(substitute::OpenHandleCount(), 0);
+  EXPECT_EQ(apparatus::OpenHandleCount(), 0);
 }
 
 TEST_F(OfflineRegistryTest, OpensAFinalLinkItselfAndAnswersExactRecordSizes) {
@@ -102,25 +108,25 @@ TEST_F(OfflineRegistryTest, OpensAFinalLinkItselfAndAnswersExactRecordSizes) {
   std::u16string valueName = u"SymbolicLinkValue";
   UNICODE_STRING value = {static_cast<USHORT>(valueName.size() * 2), 0, valueName.data()};
   ULONG needed = 0;
-  EXPECT_EQ(substitute::NtQueryValueKey(key, &value, KeyValueBasicInformation, nullptr, 0, &needed),
+  EXPECT_EQ(Native<NtQueryValueKeyFn>("NtQueryValueKey")(key, &value, KeyValueBasicInformation, nullptr, 0, &needed),
             STATUS_BUFFER_TOO_SMALL);
   EXPECT_EQ(needed, 12 + valueName.size() * 2);
-  EXPECT_EQ(substitute::NtQueryValueKey(key, &value, KeyValuePartialInformation, nullptr, 0, &needed),
+  EXPECT_EQ(Native<NtQueryValueKeyFn>("NtQueryValueKey")(key, &value, KeyValuePartialInformation, nullptr, 0, &needed),
             STATUS_BUFFER_TOO_SMALL);
   ASSERT_EQ(needed, 12 + target.size() * 2);
   std::vector<uint8_t> record(needed);
-  ASSERT_EQ(substitute::NtQueryValueKey(key, &value, KeyValuePartialInformation, record.data(),
+  ASSERT_EQ(Native<NtQueryValueKeyFn>("NtQueryValueKey")(key, &value, KeyValuePartialInformation, record.data(),
                                         needed, &needed),
             STATUS_SUCCESS);
   EXPECT_EQ(std::vector<uint8_t>(record.begin() + 12, record.end()), Utf16Bytes(target, false));
-  substitute::NtClose(key);
+  Native<NtCloseFn>("NtClose")(key);
 
   ASSERT_EQ(OpenNative(u"\\Registry\\Machine\\SOFTWARE\\Sample", OBJ_CASE_INSENSITIVE, &key),
             STATUS_SUCCESS);
-  EXPECT_EQ(substitute::NtQueryValueKey(key, &value, KeyValueBasicInformation, nullptr, 0, &needed),
+  EXPECT_EQ(Native<NtQueryValueKeyFn>("NtQueryValueKey")(key, &value, KeyValueBasicInformation, nullptr, 0, &needed),
             STATUS_OBJECT_NAME_NOT_FOUND);
-  substitute::NtClose(key);
-  EXPECT_EQ(substitute::OpenHandleCount(), 0);
+  Native<NtCloseFn>("NtClose")(key);
+  EXPECT_EQ(apparatus::OpenHandleCount(), 0);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include "hive/hive_builder.h"
 #include "hive/temp_folder.h"
-#include "platform/linux/offline_volume.h"
+#include "offline/offline_volume.h"
 
 namespace tornvale::testing {
 namespace {

@@ -14,14 +14,15 @@ class LinkProbeTest : public SubstituteTest {
     return QueryLinkTarget(std::u16string(ntPath), target_);
   }
 
-  // Makes the n-th value query from now answer `status`.
-  void FailQuery(uint64_t n, NTSTATUS status) {
-    substitute::RegistryFaults faults;
-    faults.beforeValueQuery = [n, status](HANDLE, ULONG, uint64_t call, NTSTATUS* forced) {
+  // Makes the value query of `informationClass` (a size query, or the read
+  // into a buffer) answer `status`.
+  void FailQuery(ULONG informationClass, bool sizeQuery, NTSTATUS status) {
+    apparatus::Faults faults;
+    faults.valueQuery = [=](std::u16string_view, ULONG queried, bool size, NTSTATUS* forced) {
       *forced = status;
-      return call == n;
+      return queried == informationClass && size == sizeQuery;
     };
-    substitute::SetRegistryFaults(faults);
+    apparatus::SetFaults(faults);
   }
 
   std::u16string target_;
@@ -32,15 +33,16 @@ TEST_F(LinkProbeTest, FindsALinkAndReadsItsTargetAsStored) {
   Key(u"\\Registry\\Machine\\Y");
   EXPECT_EQ(Probe(u"\\Registry\\Machine\\X\\L"), LinkFound);
   EXPECT_TRUE(target_ == u"\\REGISTRY\\MACHINE\\Y");
-  EXPECT_EQ(substitute::NativeCalls().close, 1);
+  EXPECT_EQ(apparatus::OpenHandleCount(), 0);
 }
 
 TEST_F(LinkProbeTest, AKeyWithoutTheValueIsNotALinkAndIsClosed) {
   Key(u"\\Registry\\Machine\\X");
   EXPECT_EQ(Probe(u"\\Registry\\Machine\\X"), NotALink);
   EXPECT_TRUE(target_.empty());
-  EXPECT_EQ(substitute::NativeCalls().close, 1);
-  EXPECT_EQ(substitute::NativeCalls().queryValue, 1);
+  EXPECT_EQ(apparatus::OpenHandleCount(), 0);
+  // A key that is no link costs one size query.
+  EXPECT_EQ(apparatus::CallCounts().queryValue, 1);
 }
 
 TEST_F(LinkProbeTest, AValueOfAnotherTypeIsNotALink) {
@@ -48,7 +50,7 @@ TEST_F(LinkProbeTest, AValueOfAnotherTypeIsNotALink) {
   Registry().SetStringValue(key, u"SymbolicLinkValue", REG_SZ, u"\\REGISTRY\\MACHINE\\Y");
   EXPECT_EQ(Probe(u"\\Registry\\Machine\\X"), NotALink);
   EXPECT_TRUE(target_.empty());
-  EXPECT_EQ(substitute::NativeCalls().queryValue, 2);
+  EXPECT_EQ(apparatus::CallCounts().queryValue, 2);
 }
 
 TEST_F(LinkProbeTest, TakesTheTextUpToTheDataLengthOrItsFirstZero) {
@@ -73,21 +75,24 @@ TEST_F(LinkProbeTest, TakesTheTextUpToTheDataLengthOrItsFirstZero) {
 
 TEST_F(LinkProbeTest, ARefusedOpenIsAccessDeniedAndNothingIsClosed) {
   Key(u"\\Registry\\Machine\\X");
-  substitute::RegistryFaults faults;
+  apparatus::Faults faults;
   faults.denyNativeOpen = [](std::u16string_view key) { return key == u"\\REGISTRY\\MACHINE\\X"; };
-  substitute::SetRegistryFaults(faults);
+  apparatus::SetFaults(faults);
   EXPECT_EQ(Probe(u"\\Registry\\Machine\\X"), AccessDenied);
   EXPECT_TRUE(target_.empty());
-  EXPECT_EQ(substitute::NativeCalls().close, 0);
+  EXPECT_EQ(apparatus::CallCounts().close, 0);
 }
 
 TEST_F(LinkProbeTest, ARefusedFirstQueryIsAccessDeniedAndTheKeyIsClosed) {
   Key(u"\\Registry\\Machine\\X");
-  substitute::RegistryFaults faults;
-  faults.denyValueQuery = [](std::u16string_view) { return true; };
-  substitute::SetRegistryFaults(faults);
+  apparatus::Faults faults;
+  faults.valueQuery = [](std::u16string_view key, ULONG, bool, NTSTATUS* status) {
+    *status = STATUS_ACCESS_DENIED;
+    return key == u"\\REGISTRY\\MACHINE\\X";
+  };
+  apparatus::SetFaults(faults);
   EXPECT_EQ(Probe(u"\\Registry\\Machine\\X"), AccessDenied);
-  EXPECT_EQ(substitute::NativeCalls().close, 1);
+  EXPECT_EQ(apparatus::OpenHandleCount(), 0);
 }
 
 TEST_F(LinkProbeTest, AMissingKeyIsAQueryError) {
@@ -107,21 +112,22 @@ TEST_F(LinkProbeTest, AnswersOfTheFirstQueryDecideInTableOrder) {
       {STATUS_ACCESS_DENIED, AccessDenied},
   };
   for (const auto& [status, expected] : cases) {
-    const int closesBefore = substitute::NativeCalls().close;
-    FailQuery(substitute::NativeCalls().queryValue + 1, status);
+    FailQuery(KeyValueBasicInformation, true, status);
     EXPECT_EQ(Probe(u"\\Registry\\Machine\\X"), expected) << std::hex << status;
-    EXPECT_EQ(substitute::NativeCalls().close, closesBefore + 1);
+    EXPECT_EQ(apparatus::OpenHandleCount(), 0);
   }
 }
 
 TEST_F(LinkProbeTest, RefusalsAfterTheFirstQueryAreQueryErrors) {
-  for (uint64_t query = 2; query <= 4; ++query) {
-    substitute::Reset();
-    substitute::UseKeyStore(std::make_unique<MemoryKeyStore>());
-    static_cast<MemoryKeyStore&>(substitute::CurrentKeyStore())
-        .CreateLink(u"\\Registry\\Machine\\X", u"\\REGISTRY\\MACHINE\\Y");
-    FailQuery(query, STATUS_ACCESS_DENIED);
-    EXPECT_EQ(Probe(u"\\Registry\\Machine\\X"), QueryError) << "query " << query;
+  Link(u"\\Registry\\Machine\\X", u"\\REGISTRY\\MACHINE\\Y");
+  // The read of the basic record, then the size query and the read of the partial one.
+  const std::pair<ULONG, bool> queries[] = {{KeyValueBasicInformation, false},
+                                            {KeyValuePartialInformation, true},
+                                            {KeyValuePartialInformation, false}};
+  for (const auto& [informationClass, sizeQuery] : queries) {
+    FailQuery(informationClass, sizeQuery, STATUS_ACCESS_DENIED);
+    EXPECT_EQ(Probe(u"\\Registry\\Machine\\X"), QueryError)
+        << "class " << informationClass << (sizeQuery ? ", size query" : ", read");
     EXPECT_TRUE(target_.empty());
   }
 }
@@ -139,23 +145,25 @@ TEST_F(LinkProbeTest, SpecialHandleValuesAreNeverClosed) {
       {NtStatus(0x40000016u), HKEY_PERFORMANCE_TEXT, QueryError},
   };
   for (const Case& c : cases) {
-    substitute::RegistryFaults faults;
+    apparatus::Faults faults;
     faults.overrideOpen = [c](std::u16string_view, NTSTATUS* status, HANDLE* handle) {
       *status = c.openStatus;
       *handle = c.handle;
       return true;
     };
-    substitute::SetRegistryFaults(faults);
+    apparatus::SetFaults(faults);
     EXPECT_EQ(Probe(u"\\Registry\\Machine\\Perflib\\009"), c.expected);
-    EXPECT_EQ(substitute::NativeCalls().close, 0);
+    EXPECT_EQ(apparatus::CallCounts().close, 0);
   }
 }
 
 TEST_F(LinkProbeTest, AFailedAllocationIsAQueryError) {
   Link(u"\\Registry\\Machine\\X", u"\\REGISTRY\\MACHINE\\Y");
-  for (int allocation = 1; allocation <= 2; ++allocation) {
-    substitute::FailLocalAllocAt(allocation);
-    EXPECT_EQ(Probe(u"\\Registry\\Machine\\X"), QueryError);
+  for (ULONG record : {KeyValueBasicInformation, KeyValuePartialInformation}) {
+    apparatus::Faults faults;
+    faults.failRecordBuffer = [record](ULONG informationClass) { return informationClass == record; };
+    apparatus::SetFaults(faults);
+    EXPECT_EQ(Probe(u"\\Registry\\Machine\\X"), QueryError) << "class " << record;
     EXPECT_TRUE(target_.empty());
   }
 }
@@ -171,7 +179,7 @@ TEST_F(LinkProbeTest, APathTooLongForANativeNameIsAQueryErrorWithoutAnOpen) {
   std::u16string path = u"\\Registry\\Machine\\X";
   path.resize(32768, u'\\');
   EXPECT_EQ(Probe(path), QueryError);
-  EXPECT_EQ(substitute::NativeCalls().open, 0);
+  EXPECT_EQ(apparatus::CallCounts().open, 0);
   path.resize(32767);
   EXPECT_EQ(Probe(path), NotALink);  // the longest name that fits still opens
 }
@@ -181,14 +189,16 @@ TEST_F(LinkProbeTest, DataThatGrowsBeforeTheReadKeepsTheTerminatorInTheBuffer) {
   for (const auto& [grown, expected] : {std::pair<std::u16string, LinkProbeResult>{u"abcde", LinkFound},
                                         {u"abcdefgh", QueryError}}) {
     Registry().SetStringValue(key, u"SymbolicLinkValue", REG_LINK, u"abcd");
-    substitute::RegistryFaults faults;
-    const uint64_t fourth = substitute::NativeCalls().queryValue + 4;
-    faults.beforeValueQuery = [this, key, fourth, grown = grown](HANDLE, ULONG, uint64_t call,
-                                                                  NTSTATUS*) {
-      if (call == fourth) Registry().SetStringValue(key, u"SymbolicLinkValue", REG_LINK, grown);
+    apparatus::Faults faults;
+    // The data grows just before the partial record is read.
+    faults.valueQuery = [this, key, grown = grown](std::u16string_view, ULONG informationClass,
+                                                    bool sizeQuery, NTSTATUS*) {
+      if (informationClass == KeyValuePartialInformation && !sizeQuery) {
+        Registry().SetStringValue(key, u"SymbolicLinkValue", REG_LINK, grown);
+      }
       return false;
     };
-    substitute::SetRegistryFaults(faults);
+    apparatus::SetFaults(faults);
     EXPECT_EQ(Probe(u"\\Registry\\Machine\\X"), expected);
     // The read fills the buffer to its end; the text stops where it ends.
     if (expected == LinkFound) {

@@ -25,22 +25,22 @@ TEST_F(NtApiTest, NamesTheFirstMissingExportAndLooksNoFurther) {
   const char* const order[] = {"NtOpenSymbolicLinkObject", "NtQuerySymbolicLinkObject", "NtClose",
                                "NtOpenKey", "NtQueryKey", "NtQueryValueKey"};
   for (int missing = 0; missing < 6; ++missing) {
-    substitute::Reset();
+    apparatus::Reset();
     writes_.clear();
-    substitute::CaptureStdout(FILE_TYPE_CHAR, [this](std::string_view bytes) {
+    apparatus::CaptureStdout(FILE_TYPE_CHAR, [this](std::string_view bytes) {
       writes_.emplace_back(bytes);
       return true;
     });
-    substitute::RemoveExport(order[missing]);
+    apparatus::RemoveExport(order[missing]);
     EXPECT_EQ(InitNtApi(), 1);
     EXPECT_EQ(Output(), std::string("Function <") + order[missing] + "> not found!\r\n");
-    EXPECT_EQ(substitute::ProcAddressLookups(), missing + 1);
+    EXPECT_EQ(apparatus::CallCounts().procAddress, missing + 1);
   }
 }
 
 TEST_F(NtApiTest, ReportsOnlyTheFirstOfTwoMissingExports) {
-  substitute::RemoveExport("NtQueryKey");
-  substitute::RemoveExport("NtQueryValueKey");
+  apparatus::RemoveExport("NtQueryKey");
+  apparatus::RemoveExport("NtQueryValueKey");
   EXPECT_EQ(InitNtApi(), 1);
   EXPECT_EQ(Output(), "Function <NtQueryKey> not found!\r\n");
 }

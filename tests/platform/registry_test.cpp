@@ -54,7 +54,7 @@ TEST_F(RegistryTest, FindsKeysWithoutRegardToCaseAndListsThemSorted) {
   EXPECT_TRUE(RealName(handle) == u"\\REGISTRY\\MACHINE\\Top\\\u00E9t\u00E9");
   NtApi.NtClose(handle);
   RegCloseKey(key);
-  EXPECT_EQ(substitute::OpenHandleCount(), 0);
+  EXPECT_EQ(apparatus::OpenHandleCount(), 0);
 }
 
 TEST_F(RegistryTest, FollowsLinksInThePathAndAtItsEndUnlessAskedForTheLink) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+
 #include "test_support.h"
 
 namespace tornvale {
@@ -13,11 +14,61 @@ class KeyWalkTest : public SubstituteTest {
     faults_.denyNativeOpen = [key = std::u16string(key)](std::u16string_view name) {
       return name == key;
     };
-    substitute::SetRegistryFaults(faults_);
+    apparatus::SetFaults(faults_);
   }
 
-  substitute::RegistryFaults faults_;
+  apparatus::Faults faults_;
 };
+
+class DeepWalkTest : public KeyWalkTest {
+ protected:
+  // A chain of refused links, each into its own tree `levels` deep whose
+  // bottom holds the next refused link; the last tree ends in the link End.
+  // No key of it lies on a cycle. Returns the names below T down to End.
+  std::vector<std::u16string> BuildRefusedChain(int trees, int levels) {
+    std::vector<std::u16string> names;
+    std::u16string at = u"\\Registry\\Machine\\T";
+    for (int tree = 0; tree < trees; ++tree) {
+      const std::u16string root = u"\\REGISTRY\\MACHINE\\D" + std::u16string(1, u'a' + tree);
+      Link(at + u"\\Refused", root);
+      names.push_back(u"Refused");
+      at = root;
+      for (int level = 0; level < levels; ++level) {
+        at += u"\\k";
+        names.push_back(u"k");
+      }
+    }
+    Link(at + u"\\End", u"\\REGISTRY\\MACHINE\\Y");
+    names.push_back(u"End");
+    faults_.denyNativeOpen = [](std::u16string_view key) {
+      return key.size() >= 8 && key.substr(key.size() - 8) == u"\\Refused";
+    };
+    apparatus::SetFaults(faults_);
+    return names;
+  }
+
+  static std::string DisplayPath(const std::vector<std::u16string>& names, std::size_t count) {
+    std::string path = "HKLM\\T";
+    for (std::size_t i = 0; i < count; ++i) path += "\\" + std::string(names[i].begin(), names[i].end());
+    return path;
+  }
+};
+
+TEST_F(DeepWalkTest, RefusedLinksIntoDeepTreesAreWalkedToTheEnd) {
+  // Each tree is as deep as a registry allows, together far deeper.
+  const std::vector<std::u16string> names = BuildRefusedChain(3, 300);
+  ASSERT_LT(names.size(), kMaxWalkDepth);
+  EXPECT_EQ(SearchKeyForLinks(u"HKLM\\T", 0), 0u);
+  EXPECT_EQ(Output(), "\"" + DisplayPath(names, names.size()) + "\" -> \"HKLM\\Y\"\r\n");
+}
+
+TEST_F(DeepWalkTest, AKeyBelowTheLastLevelGetsTheErrorLineAndIsNotEntered) {
+  const std::vector<std::u16string> names = BuildRefusedChain(5, 420);
+  ASSERT_GT(names.size(), kMaxWalkDepth + 1);
+  EXPECT_EQ(SearchKeyForLinks(u"HKLM\\T", 0), 0u);
+  // The key one level below the last entered one is probed, not entered.
+  EXPECT_EQ(Output(), "\"" + DisplayPath(names, kMaxWalkDepth + 1) + "\"\t[error while querying]\r\n");
+}
 
 TEST_F(KeyWalkTest, ATopKeyThatIsALinkGivesOneLineAndIsNotEntered) {
   Link(u"\\Registry\\Machine\\T", u"\\REGISTRY\\MACHINE\\Y");
@@ -43,7 +94,7 @@ TEST_F(KeyWalkTest, APathWithoutAHiveWordIsRejectedBeforeAnyProbe) {
     EXPECT_EQ(SearchKeyForLinks(path, 1), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   }
   EXPECT_EQ(Output(), "");
-  EXPECT_EQ(substitute::NativeCalls().open, 0);
+  EXPECT_EQ(apparatus::CallCounts().open, 0);
 }
 
 TEST_F(KeyWalkTest, PrintsLinksInDepthFirstPreOrder) {
@@ -73,11 +124,11 @@ TEST_F(KeyWalkTest, ARefusedProbeShowsOnlyWithVerboseAndTheKeyIsStillSearched) {
 
 TEST_F(KeyWalkTest, AFailedProbeAlwaysShowsAndTheKeyIsStillSearched) {
   Link(u"\\Registry\\Machine\\T\\A\\C", u"\\REGISTRY\\MACHINE\\Y");
-  faults_.beforeValueQuery = [](HANDLE, ULONG, uint64_t call, NTSTATUS* status) {
+  faults_.valueQuery = [](std::u16string_view key, ULONG, bool sizeQuery, NTSTATUS* status) {
     *status = STATUS_INVALID_PARAMETER;
-    return call == 2;  // the probe of T\A
+    return key == u"\\REGISTRY\\MACHINE\\T\\A" && sizeQuery;
   };
-  substitute::SetRegistryFaults(faults_);
+  apparatus::SetFaults(faults_);
   EXPECT_EQ(SearchKeyForLinks(u"HKLM\\T", 0), 0u);
   EXPECT_EQ(Output(),
             "\"HKLM\\T\\A\"\t[error while querying]\r\n"
@@ -88,7 +139,7 @@ TEST_F(KeyWalkTest, ASubkeyThatCannotBeOpenedIsSkippedAndItsSiblingsSearched) {
   Link(u"\\Registry\\Machine\\T\\A\\C", u"\\REGISTRY\\MACHINE\\Y");
   Link(u"\\Registry\\Machine\\T\\B", u"\\REGISTRY\\MACHINE\\Z");
   faults_.denyRegOpen = [](std::u16string_view key) { return key == u"\\REGISTRY\\MACHINE\\T\\A"; };
-  substitute::SetRegistryFaults(faults_);
+  apparatus::SetFaults(faults_);
   EXPECT_EQ(SearchKeyForLinks(u"HKLM\\T", 1), 0u);
   EXPECT_EQ(Output(), "\"HKLM\\T\\B\" -> \"HKLM\\Z\"\r\n");
   // The top key itself: its open's result is the status.
@@ -103,7 +154,7 @@ TEST_F(KeyWalkTest, AFailedEnumerationKeepsTheNamesListedBeforeIt) {
     *code = ERROR_MORE_DATA;
     return index == 3;
   };
-  substitute::SetRegistryFaults(faults_);
+  apparatus::SetFaults(faults_);
   EXPECT_EQ(SearchKeyForLinks(u"HKLM\\T", 0), static_cast<DWORD>(ERROR_MORE_DATA));
   EXPECT_EQ(Output(),
             "\"HKLM\\T\\K0\" -> \"HKLM\\Y\"\r\n"
@@ -126,7 +177,7 @@ TEST_F(KeyWalkTest, NamesKeepTheirCharactersAndPercentSigns) {
 TEST_F(KeyWalkTest, TrailingBackslashesOfTheTopPathAreNotRepeatedBelowIt) {
   Link(u"\\Registry\\Machine\\System\\L", u"\\REGISTRY\\MACHINE\\Y");
   faults_.denyNativeOpen = [](std::u16string_view key) { return key == u"\\REGISTRY\\MACHINE\\System"; };
-  substitute::SetRegistryFaults(faults_);
+  apparatus::SetFaults(faults_);
   EXPECT_EQ(SearchKeyForLinks(u"HKLM\\System\\", 1), 0u);
   EXPECT_EQ(Output(),
             "\"HKLM\\System\" [access denied]\r\n"
@@ -159,12 +210,41 @@ TEST_F(KeyWalkTest, ACycleThroughRefusedLinksEndsAndTheRestIsSearched) {
   faults_.denyNativeOpen = [](std::u16string_view key) {
     return key.substr(0, 23) == u"\\REGISTRY\\MACHINE\\A\\T\\B";
   };
-  substitute::SetRegistryFaults(faults_);
+  apparatus::SetFaults(faults_);
   EXPECT_EQ(SearchKeyForLinks(u"HKLM\\A", 1), 0u);
   EXPECT_EQ(Output(),
             "\"HKLM\\A\\T\\Back1\" [access denied]\r\n"
             "\"HKLM\\A\\T\\Back2\" [access denied]\r\n"
             "\"HKLM\\A\\U\" -> \"HKLM\\Y\"\r\n");
+}
+
+TEST_F(KeyWalkTest, ARefusedLinkBackToAHiveRootEndsWhereTheRootCannotBeNamed) {
+  // As under Wine: the hive's own key opens as the predefined handle, which
+  // NtQueryKey cannot name. The guard knows the root by its NT root.
+  struct Case {
+    const char16_t* top;
+    const char16_t* root;
+    std::string display;
+  };
+  const Case cases[] = {
+      {u"HKLM", u"\\Registry\\Machine", "HKLM"},
+      {u"HKEY_USERS\\", u"\\Registry\\User", "HKEY_USERS"},
+  };
+  for (const Case& c : cases) {
+    const std::u16string root = c.root;
+    Link(root + u"\\A\\Back", u"\\REGISTRY\\" + root.substr(10));
+    Link(root + u"\\B", root + u"\\Y");
+    faults_.predefinedRootsAsWine = true;
+    faults_.denyNativeOpen = [](std::u16string_view key) {
+      return key.size() >= 5 && key.substr(key.size() - 5) == u"\\Back";
+    };
+    apparatus::SetFaults(faults_);
+    writes_.clear();
+    EXPECT_EQ(SearchKeyForLinks(c.top, 1), 0u);
+    const std::string shortRoot = root == u"\\Registry\\Machine" ? "HKLM" : "HKU";
+    EXPECT_EQ(Output(), "\"" + c.display + "\\A\\Back\" [access denied]\r\n\"" + c.display +
+                            "\\B\" -> \"" + shortRoot + "\\Y\"\r\n");
+  }
 }
 
 }  // namespace

@@ -1,25 +1,14 @@
-// Standard output of the substitute: file descriptor 1, or a test's capture.
+// Standard output of the substitute: file descriptor 1.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
-#include "platform/linux/reset_parts.h"
-#include "platform/linux/substitute.h"
+#include "platform/linux/substitute_calls.h"
 
-namespace tornvale {
+namespace tornvale::substitute {
 namespace {
-
-struct Capture {
-  bool active = false;
-  DWORD fileType = FILE_TYPE_UNKNOWN;
-  std::function<bool(std::string_view)> write;
-};
-
-Capture& State() {
-  static Capture capture;
-  return capture;
-}
 
 HANDLE StdoutHandle() { return reinterpret_cast<HANDLE>(uintptr_t{1}); }
 
@@ -29,7 +18,6 @@ HANDLE GetStdHandle(DWORD which) { return which == STD_OUTPUT_HANDLE ? StdoutHan
 
 DWORD GetFileType(HANDLE file) {
   if (file != StdoutHandle()) return FILE_TYPE_UNKNOWN;
-  if (State().active) return State().fileType;
   struct stat status;
   if (fstat(STDOUT_FILENO, &status) != 0) return FILE_TYPE_UNKNOWN;
   // A terminal, like /dev/null, is a character device, as NUL is on Windows.
@@ -42,11 +30,6 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytes, DWORD* written, voi
   if (written != nullptr) *written = 0;
   if (file != StdoutHandle()) return 0;
   const char* data = static_cast<const char*>(buffer);
-  if (State().active) {
-    if (!State().write(std::string_view(data, bytes))) return 0;
-    if (written != nullptr) *written = bytes;
-    return 1;
-  }
   DWORD done = 0;
   while (done < bytes) {
     const ssize_t result = write(STDOUT_FILENO, data + done, bytes - done);
@@ -58,13 +41,4 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytes, DWORD* written, voi
   return done == bytes ? 1 : 0;
 }
 
-namespace substitute {
-
-void CaptureStdout(DWORD fileType, std::function<bool(std::string_view bytes)> write) {
-  State() = Capture{true, fileType, std::move(write)};
-}
-
-void ResetConsole() { State() = Capture{}; }
-
-}  // namespace substitute
-}  // namespace tornvale
+}  // namespace tornvale::substitute

@@ -9,11 +9,11 @@
 
 #include "platform/linux/key_name.h"
 #include "platform/linux/memory_key_store.h"
-#include "platform/linux/native_calls.h"
-#include "platform/linux/reset_parts.h"
 #include "platform/linux/substitute.h"
+#include "platform/linux/substitute_calls.h"
+#include "platform/linux/utf16le.h"
 
-namespace tornvale {
+namespace tornvale::substitute {
 namespace {
 
 constexpr DWORD REG_OPTION_OPEN_LINK = 8;
@@ -47,9 +47,6 @@ struct Registry {
   PathCache cache;
   std::map<uintptr_t, OpenKey> handles;
   uintptr_t nextHandle = 0x1000;
-  substitute::RegistryFaults faults;
-  substitute::NativeCallCounts calls;
-  uint64_t valueQueries = 0;
 };
 
 Registry& State() {
@@ -57,12 +54,10 @@ Registry& State() {
   return registry;
 }
 
+// Until a program hands it a store, the registry holds the two empty roots.
 KeyStore& Store() {
   Registry& registry = State();
-  if (!registry.store) {
-    registry.store = substitute::MakeDefaultRegistry();
-    registry.cache = PathCache{};
-  }
+  if (!registry.store) registry.store = MakeEmptyRegistry();
   return *registry.store;
 }
 
@@ -71,12 +66,7 @@ bool LinkTarget(KeyId key, std::u16string* target) {
   if (!Store().QueryValue(key, u"SymbolicLinkValue", &value) || value.type != REG_LINK) {
     return false;
   }
-  target->clear();
-  for (std::size_t i = 0; i + 1 < value.data.size(); i += 2) {
-    const char16_t unit = static_cast<char16_t>(value.data[i] | (value.data[i + 1] << 8));
-    if (unit == u'\0') break;
-    *target += unit;
-  }
+  *target = DecodeUtf16LeText(value.data.data(), value.data.size());
   return true;
 }
 
@@ -232,11 +222,6 @@ NTSTATUS CopyRecord(const Record& record, void* buffer, ULONG length, ULONG* res
   return copied < record.payloadBytes ? STATUS_BUFFER_OVERFLOW : STATUS_SUCCESS;
 }
 
-template <typename Fn, typename... Args>
-bool Asks(const Fn& knob, Args&&... args) {
-  return knob && knob(std::forward<Args>(args)...);
-}
-
 }  // namespace
 
 LONG RegOpenKeyExW(HKEY key, const char16_t* subKey, DWORD options, REGSAM /*desired*/,
@@ -252,7 +237,6 @@ LONG RegOpenKeyExW(HKEY key, const char16_t* subKey, DWORD options, REGSAM /*des
   OpenKey opened;
   const NTSTATUS status = ResolveFromRoot(ntPath, openLink, 0, &opened);
   if (status != STATUS_SUCCESS) return ToWin32(status);
-  if (Asks(State().faults.denyRegOpen, opened.fullName)) return ERROR_ACCESS_DENIED;
   *result = static_cast<HKEY>(NewHandle(std::move(opened)));
   return ERROR_SUCCESS;
 }
@@ -262,8 +246,6 @@ LONG RegEnumKeyExW(HKEY key, DWORD index, char16_t* name, DWORD* nameCount, DWOR
   OpenKey open;
   if (!LookUp(key, &open)) return ERROR_INVALID_HANDLE;
   if (name == nullptr || nameCount == nullptr) return ERROR_INVALID_PARAMETER;
-  LONG code = ERROR_SUCCESS;
-  if (Asks(State().faults.failEnum, open.fullName, index, &code)) return code;
 
   std::u16string subkey;
   switch (Store().SubkeyAt(open.id, index, &subkey)) {
@@ -288,8 +270,6 @@ LONG RegCloseKey(HKEY key) {
                                                                       : ERROR_INVALID_HANDLE;
 }
 
-namespace substitute {
-
 NTSTATUS NtOpenSymbolicLinkObject(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*) {
   return STATUS_NOT_IMPLEMENTED;
 }
@@ -299,15 +279,11 @@ NTSTATUS NtQuerySymbolicLinkObject(HANDLE, UNICODE_STRING*, ULONG*) {
 }
 
 NTSTATUS NtClose(HANDLE handle) {
-  Registry& registry = State();
-  ++registry.calls.close;
-  return registry.handles.erase(reinterpret_cast<uintptr_t>(handle)) != 0 ? STATUS_SUCCESS
+  return State().handles.erase(reinterpret_cast<uintptr_t>(handle)) != 0 ? STATUS_SUCCESS
                                                                           : STATUS_INVALID_HANDLE;
 }
 
 NTSTATUS NtOpenKey(HANDLE* keyHandle, ACCESS_MASK /*desired*/, OBJECT_ATTRIBUTES* attributes) {
-  Registry& registry = State();
-  ++registry.calls.open;
   if (keyHandle == nullptr || attributes == nullptr || attributes->ObjectName == nullptr) {
     return STATUS_INVALID_PARAMETER;
   }
@@ -315,12 +291,6 @@ NTSTATUS NtOpenKey(HANDLE* keyHandle, ACCESS_MASK /*desired*/, OBJECT_ATTRIBUTES
   const std::u16string_view path(name.Buffer, name.Length / sizeof(char16_t));
 
   NTSTATUS status = STATUS_SUCCESS;
-  HANDLE handle = nullptr;
-  if (Asks(registry.faults.overrideOpen, path, &status, &handle)) {
-    if (status == STATUS_SUCCESS || handle != nullptr) *keyHandle = handle;
-    return status;
-  }
-
   const bool openLink = (attributes->Attributes & OBJ_OPENLINK) != 0;
   OpenKey opened;
   if (attributes->RootDirectory != nullptr) {
@@ -332,7 +302,6 @@ NTSTATUS NtOpenKey(HANDLE* keyHandle, ACCESS_MASK /*desired*/, OBJECT_ATTRIBUTES
     status = ResolveFromRoot(path, openLink, 0, &opened);
   }
   if (status != STATUS_SUCCESS) return status;
-  if (Asks(registry.faults.denyNativeOpen, opened.fullName)) return STATUS_ACCESS_DENIED;
   *keyHandle = NewHandle(std::move(opened));
   return STATUS_SUCCESS;
 }
@@ -349,16 +318,8 @@ NTSTATUS NtQueryKey(HANDLE keyHandle, ULONG informationClass, void* buffer, ULON
 
 NTSTATUS NtQueryValueKey(HANDLE keyHandle, UNICODE_STRING* valueName, ULONG informationClass,
                          void* buffer, ULONG length, ULONG* resultLength) {
-  Registry& registry = State();
-  ++registry.calls.queryValue;
-  const uint64_t call = ++registry.valueQueries;
   OpenKey open;
   if (!LookUp(keyHandle, &open)) return STATUS_INVALID_HANDLE;
-  NTSTATUS forced = STATUS_SUCCESS;
-  if (Asks(registry.faults.beforeValueQuery, keyHandle, informationClass, call, &forced)) {
-    return forced;
-  }
-  if (Asks(registry.faults.denyValueQuery, open.fullName)) return STATUS_ACCESS_DENIED;
   if (valueName == nullptr) return STATUS_INVALID_PARAMETER;
 
   const std::u16string_view name(valueName->Buffer, valueName->Length / sizeof(char16_t));
@@ -385,25 +346,7 @@ void UseKeyStore(std::unique_ptr<KeyStore> store) {
   registry.handles.clear();
 }
 
-KeyStore& CurrentKeyStore() { return Store(); }
 
 std::unique_ptr<KeyStore> MakeEmptyRegistry() { return std::make_unique<MemoryKeyStore>(); }
 
-void SetRegistryFaults(RegistryFaults faults) { State().faults = std::move(faults); }
-
-int OpenHandleCount() { return static_cast<int>(State().handles.size()); }
-
-NativeCallCounts NativeCalls() { return State().calls; }
-
-void ResetRegistry() {
-  Registry& registry = State();
-  registry.store = MakeEmptyRegistry();
-  registry.cache = PathCache{};
-  registry.handles.clear();
-  registry.faults = RegistryFaults{};
-  registry.calls = NativeCallCounts{};
-  registry.valueQueries = 0;
-}
-
-}  // namespace substitute
-}  // namespace tornvale
+}  // namespace tornvale::substitute

@@ -38,9 +38,8 @@ class HiveFile {
   std::u16string KeyName(HiveNode node) const;
   // The stored name compared with `name` without regard to letter case.
   bool KeyNameMatches(HiveNode node, std::u16string_view name) const;
-  // The key's declared subkey and value counts (0 for a bad cell).
-  uint32_t SubkeyCount(HiveNode node) const;
-  uint32_t ValueCount(HiveNode node) const;
+  // The value record's type, any 32-bit number; false for a bad cell.
+  bool ValueType(hive_value_h value, uint32_t* type) const;
   // The value record's name as stored; false for a bad cell.
   bool ValueName(hive_value_h value, std::u16string* name) const;
 
@@ -61,7 +60,6 @@ class HiveFile {
   hive_h* hive_ = nullptr;
   const uint8_t* bytes_ = nullptr;
   std::size_t size_ = 0;
-  bool ownsView_ = false;
   HiveNode root_ = 0;
 };
 

@@ -1,4 +1,4 @@
-#include "app/output.h"
+#include "output/output.h"
 
 #include <cstdarg>
 #include <cstdint>

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/linux/hive_file.h"
+#include "offline/hive_file.h"
 #include "platform/linux/key_store.h"
 
 namespace tornvale {

@@ -1,17 +1,16 @@
-#include "platform/linux/hive_file.h"
+#include "offline/hive_file.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/linux/key_name.h"
+#include "platform/linux/utf16le.h"
 
 namespace tornvale {
 namespace {
@@ -26,11 +25,10 @@ uint32_t Le32(const uint8_t* p) {
 
 // Field offsets from the start of a cell (its 4-byte size comes first).
 constexpr std::size_t kKeyFlags = 6;
-constexpr std::size_t kKeySubkeyCount = 24;
-constexpr std::size_t kKeyValueCount = 40;
 constexpr std::size_t kKeyNameLength = 76;
 constexpr std::size_t kKeyName = 80;
 constexpr std::size_t kValueNameLength = 6;
+constexpr std::size_t kValueType = 16;
 constexpr std::size_t kValueFlags = 20;
 constexpr std::size_t kValueName = 24;
 constexpr uint16_t kKeyCompressedName = 0x0020;
@@ -67,41 +65,11 @@ bool ExplainBaseBlock(const uint8_t* bytes, std::size_t size, std::string* reaso
   return true;
 }
 
-// Start addresses of this process's read-only mappings of the whole file.
-std::vector<uintptr_t> ReadOnlyViewsOf(const struct stat& file) {
-  std::vector<uintptr_t> views;
-  FILE* maps = std::fopen("/proc/self/maps", "re");
-  if (maps == nullptr) return views;
-  char line[4096];
-  while (std::fgets(line, sizeof line, maps) != nullptr) {
-    unsigned long start = 0, end = 0, offset = 0, inode = 0;
-    unsigned int devMajor = 0, devMinor = 0;
-    char perms[5] = {};
-    if (std::sscanf(line, "%lx-%lx %4s %lx %x:%x %lu", &start, &end, perms, &offset, &devMajor,
-                    &devMinor, &inode) != 7) {
-      continue;
-    }
-    if (offset == 0 && perms[0] == 'r' && inode == file.st_ino && devMajor == major(file.st_dev) &&
-        devMinor == minor(file.st_dev) && end - start >= static_cast<unsigned long>(file.st_size)) {
-      views.push_back(start);
-    }
-  }
-  std::fclose(maps);
-  return views;
-}
-
 }  // namespace
 
 std::u16string DecodeStoredName(const uint8_t* bytes, std::size_t length, bool compressed) {
-  std::u16string name;
-  if (compressed) {
-    name.resize(length);
-    for (std::size_t i = 0; i < length; ++i) name[i] = bytes[i];
-  } else {
-    name.resize(length / 2);
-    for (std::size_t i = 0; i < length / 2; ++i) name[i] = Le16(bytes + 2 * i);
-  }
-  return name;
+  if (!compressed) return DecodeUtf16Le(bytes, length);
+  return std::u16string(bytes, bytes + length);
 }
 
 std::unique_ptr<HiveFile> HiveFile::Open(const std::string& path, std::string* reason) {
@@ -130,32 +98,22 @@ std::unique_ptr<HiveFile> HiveFile::Open(const std::string& path, std::string* r
     return nullptr;
   }
   std::unique_ptr<HiveFile> file(new HiveFile());
-  const std::vector<uintptr_t> before = ReadOnlyViewsOf(info);
   file->hive_ = hivex_open(path.c_str(), 0);
   if (file->hive_ == nullptr) {
     *reason = std::string("corrupt (libhivex: ") + std::strerror(errno) + ")";
     ::close(fd);
     return nullptr;
   }
-  // libhivex maps the file read-only. Reading the fields it does not expose
-  // from that same view, rather than from a second mapping, keeps a large
-  // hive resident in memory once instead of twice.
-  for (uintptr_t start : ReadOnlyViewsOf(info)) {
-    if (std::find(before.begin(), before.end(), start) == before.end()) {
-      file->bytes_ = reinterpret_cast<const uint8_t*>(start);
-      break;
-    }
+  // The record fields libhivex does not expose are read from a view of our
+  // own. A shared read-only mapping uses the same page cache as libhivex's
+  // reading, so the hive is in memory once.
+  void* view = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+  if (view == MAP_FAILED) {
+    *reason = std::strerror(errno);
+    ::close(fd);
+    return nullptr;
   }
-  if (file->bytes_ == nullptr) {
-    void* view = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
-    if (view == MAP_FAILED) {
-      *reason = std::strerror(errno);
-      ::close(fd);
-      return nullptr;
-    }
-    file->bytes_ = static_cast<const uint8_t*>(view);
-    file->ownsView_ = true;
-  }
+  file->bytes_ = static_cast<const uint8_t*>(view);
   file->size_ = size;
   ::close(fd);
   const hive_node_h root = hivex_root(file->hive_);
@@ -169,7 +127,7 @@ std::unique_ptr<HiveFile> HiveFile::Open(const std::string& path, std::string* r
 
 HiveFile::~HiveFile() {
   if (hive_ != nullptr) hivex_close(hive_);
-  if (ownsView_) ::munmap(const_cast<uint8_t*>(bytes_), size_);
+  if (bytes_ != nullptr) ::munmap(const_cast<uint8_t*>(bytes_), size_);
 }
 
 const uint8_t* HiveFile::Cell(std::size_t offset, const char id[2], std::size_t fixedSize,
@@ -193,18 +151,6 @@ uint16_t HiveFile::KeyFlags(HiveNode node) const {
   return cell == nullptr ? 0 : Le16(cell + kKeyFlags);
 }
 
-uint32_t HiveFile::SubkeyCount(HiveNode node) const {
-  std::size_t length = 0;
-  const uint8_t* cell = Cell(node, "nk", kKeyName, &length);
-  return cell == nullptr ? 0 : Le32(cell + kKeySubkeyCount);
-}
-
-uint32_t HiveFile::ValueCount(HiveNode node) const {
-  std::size_t length = 0;
-  const uint8_t* cell = Cell(node, "nk", kKeyName, &length);
-  return cell == nullptr ? 0 : Le32(cell + kKeyValueCount);
-}
-
 HiveFile::NameBytes HiveFile::StoredKeyName(HiveNode node) const {
   std::size_t length = 0;
   const uint8_t* cell = Cell(node, "nk", kKeyName, &length);
@@ -226,6 +172,14 @@ bool HiveFile::KeyNameMatches(HiveNode node, std::u16string_view name) const {
     const char16_t unit = stored.compressed ? stored.bytes[i] : Le16(stored.bytes + 2 * i);
     if (unit != name[i] && UpcaseKeyChar(unit) != UpcaseKeyChar(name[i])) return false;
   }
+  return true;
+}
+
+bool HiveFile::ValueType(hive_value_h value, uint32_t* type) const {
+  std::size_t length = 0;
+  const uint8_t* cell = Cell(value, "vk", kValueName, &length);
+  if (cell == nullptr) return false;
+  *type = Le32(cell + kValueType);
   return true;
 }
 

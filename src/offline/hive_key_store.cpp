@@ -1,4 +1,4 @@
-#include "platform/linux/hive_key_store.h"
+#include "offline/hive_key_store.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -142,19 +142,22 @@ bool HiveKeyStore::QueryValue(KeyId key, std::u16string_view name, StoredValue* 
   if (IsVirtual(key) || MountOf(key) >= mounts_.size()) return false;
   const HiveFile& file = *mounts_[MountOf(key)].file;
   // Most keys hold no values; answer those without asking libhivex.
-  if (file.ValueCount(NodeOf(key)) == 0) return false;
+  if (hivex_node_nr_values(file.handle(), NodeOf(key)) == 0) return false;
   hive_value_h* values = hivex_node_values(file.handle(), NodeOf(key));
   if (values == nullptr) return false;
   FreeOnExit freeValues{values};
   std::u16string stored;
   for (hive_value_h* at = values; *at != 0; ++at) {
     if (!file.ValueName(*at, &stored) || !KeyNamesEqual(stored, name)) continue;
-    hive_type type{};
+    // The type is read from the record as the number it is: a hostile hive
+    // may hold one that names none of libhivex's hive_type values.
+    uint32_t type = 0;
+    if (!file.ValueType(*at, &type)) return false;
     std::size_t length = 0;
-    char* data = hivex_value_value(file.handle(), *at, &type, &length);
+    char* data = hivex_value_value(file.handle(), *at, nullptr, &length);
     if (data == nullptr) return false;
     FreeOnExit freeData{data};
-    value->type = static_cast<uint32_t>(type);
+    value->type = type;
     value->data.assign(reinterpret_cast<const uint8_t*>(data),
                        reinterpret_cast<const uint8_t*>(data) + length);
     return true;
@@ -164,7 +167,7 @@ bool HiveKeyStore::QueryValue(KeyId key, std::u16string_view name, StoredValue* 
 
 HiveKeyStore::Children& HiveKeyStore::ChildrenOf(KeyId key) {
   // Most keys have no subkeys; they take no room in the cache.
-  if (MountOf(key) >= mounts_.size() || mounts_[MountOf(key)].file->SubkeyCount(NodeOf(key)) == 0) {
+  if (MountOf(key) >= mounts_.size() || hivex_node_nr_children(mounts_[MountOf(key)].file->handle(), NodeOf(key)) == 0) {
     noChildren_ = Children{};
     return noChildren_;
   }
@@ -196,7 +199,7 @@ void HiveKeyStore::LoadChildren(KeyId key, Children* children) {
   if (MountOf(key) >= mounts_.size()) return;
   const HiveFile& file = *mounts_[MountOf(key)].file;
   const HiveNode parent = NodeOf(key);
-  if (file.SubkeyCount(parent) == 0) return;
+  if (hivex_node_nr_children(file.handle(), parent) == 0) return;
   if (DepthOf(MountOf(key), parent) >= kMaxDepth) return;
   hive_node_h* listed = hivex_node_children(file.handle(), parent);
   if (listed == nullptr) {

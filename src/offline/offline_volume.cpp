@@ -1,4 +1,4 @@
-#include "platform/linux/offline_volume.h"
+#include "offline/offline_volume.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/linux/key_name.h"
+#include "platform/linux/utf16le.h"
 #include "platform/platform.h"
 
 namespace tornvale {
@@ -162,13 +163,7 @@ class VolumeMounter {
   }
 
   static std::u16string ImageText(const StoredValue& value) {
-    std::u16string text;
-    for (std::size_t at = 0; at + 1 < value.data.size(); at += 2) {
-      const auto unit = static_cast<char16_t>(value.data[at] | (value.data[at + 1] << 8));
-      if (unit == 0) break;
-      text += unit;
-    }
-    return text;
+    return DecodeUtf16LeText(value.data.data(), value.data.size());
   }
 
   // "%SystemDrive%\Users\alice", "C:\Users\alice" or "%SystemRoot%\..."

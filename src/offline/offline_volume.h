@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/hive_key_store.h"
+#include "offline/hive_key_store.h"
 
 namespace tornvale {
 

@@ -1,4 +1,4 @@
-#include "app/utf8_args.h"
+#include "entry/linux/utf8_args.h"
 
 #include <cstdint>
 
