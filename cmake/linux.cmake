@@ -11,6 +11,7 @@ add_library(tornvale_platform STATIC
   src/platform/linux/ntdll_exports.cpp
   src/platform/linux/offline_volume.cpp
   src/platform/linux/registry.cpp
+  src/offline/marvin32.cpp
 )
 target_include_directories(tornvale_platform PUBLIC ${PROJECT_SOURCE_DIR}/src)
 # Offline hives are read with libhivex.
