@@ -11,6 +11,11 @@ add_library(tornvale_platform STATIC
   src/platform/linux/ntdll_exports.cpp
   src/platform/linux/offline_volume.cpp
   src/platform/linux/registry.cpp
+  src/offline/base_block.cpp
+  src/offline/dirty_hive.cpp
+  src/offline/hive_log.cpp
+  src/offline/hive_recovery.cpp
+  src/offline/log_files.cpp
   src/offline/marvin32.cpp
 )
 target_include_directories(tornvale_platform PUBLIC ${PROJECT_SOURCE_DIR}/src)
