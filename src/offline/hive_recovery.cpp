@@ -15,8 +15,8 @@ namespace {
 constexpr std::size_t kFileName = 48;
 constexpr std::size_t kFileNameLength = 64;
 
-std::string Count(std::size_t n, const char* what) {
-  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+std::string Count(std::size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 std::string JoinNotes(const std::vector<std::string>& notes, const char* separator) {
@@ -77,10 +77,24 @@ void PlanEntries(const uint8_t* primary, std::size_t size, const BaseBlock& hive
   // The first entry to apply continues the hive's last complete write.
   auto start = bySequence.lower_bound(low);
   std::vector<EntryRef> chain;
+  std::string growthFault;
   if (start != bySequence.end() && start->first <= high) {
+    uint32_t binsSize = from.binsSize;
     for (uint32_t sequence = start->first;; ++sequence) {
       auto found = bySequence.find(sequence);
       if (found == bySequence.end()) break;
+      // The bins a write adds are all dirty, so an entry that grows the
+      // hive carries them; one that does not declares a size it never wrote.
+      const LogEntry& entry = logs[found->second.log].log.entries[found->second.index];
+      uint32_t written = binsSize;
+      for (const LogPage& page : entry.pages) written = std::max(written, page.offset + page.size);
+      if (entry.binsSize > written) {
+        growthFault = logs[found->second.log].name + ": entry " +
+                      std::to_string(found->second.index + 1) + ": hive bins data size " +
+                      std::to_string(entry.binsSize) + " beyond the pages it holds";
+        break;
+      }
+      binsSize = entry.binsSize;
       chain.push_back(found->second);
       if (sequence == UINT32_MAX) break;
     }
@@ -92,7 +106,7 @@ void PlanEntries(const uint8_t* primary, std::size_t size, const BaseBlock& hive
   std::vector<std::string> used;
   for (std::size_t i : usable) {
     const HiveLog& log = logs[i].log;
-    if (applied[i] > 0) used.push_back(logs[i].name + " (" + Count(applied[i], "entry") + ")");
+    if (applied[i] > 0) used.push_back(logs[i].name + " (" + Count(applied[i], "entry", "entries") + ")");
     // A bad entry matters where the chain would have gone on.
     const bool stoppedHere = !log.fault.empty() &&
                              (log.entries.empty() || log.entries.back().sequence + 1 == next ||
@@ -109,6 +123,7 @@ void PlanEntries(const uint8_t* primary, std::size_t size, const BaseBlock& hive
       }
     }
   }
+  if (!growthFault.empty()) notes.push_back(growthFault + (chain.empty() ? "" : ", ignored from there on"));
   if (chain.empty()) return;
   plan->applies = true;
   plan->baseBlock = StartingBase(primary, size, baseLog);
@@ -146,7 +161,7 @@ void PlanDirtyVector(const uint8_t* primary, std::size_t size, const BaseBlock& 
     plan->binsSize = entry.binsSize;
     plan->writes = entry.pages;
     SealBaseBlock(plan->baseBlock.data(), log.base.primarySequence, entry.binsSize);
-    plan->applied = logs[i].name + " (" + Count(pages, "page") + ")";
+    plan->applied = logs[i].name + " (" + Count(pages, "page", "pages") + ")";
     return;
   }
 }
