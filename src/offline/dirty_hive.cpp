@@ -21,7 +21,8 @@ std::string FileName(const std::string& path) { return path.substr(path.rfind('/
 }  // namespace
 
 PreparedHive::PreparedHive(const std::string& path) : path_(path), openPath_(path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so a FIFO in the hive's place cannot hang the open.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return;  // opening it again reports why
   struct stat info {};
   uint8_t head[kBaseBlockSize + 32] = {};

@@ -155,7 +155,16 @@ void PlanDirtyVector(const uint8_t* primary, std::size_t size, const BaseBlock& 
     }
     const LogEntry& entry = log.entries.front();
     std::size_t pages = 0;
-    for (const LogPage& page : entry.pages) pages += page.size / kLogSector;
+    uint32_t written = hive.checksumOk ? hive.binsSize : entry.binsSize;
+    for (const LogPage& page : entry.pages) {
+      pages += page.size / kLogSector;
+      written = std::max(written, page.offset + page.size);
+    }
+    if (entry.binsSize > written) {
+      notes.push_back(logs[i].name + ": hive bins data size " + std::to_string(entry.binsSize) +
+                      " beyond the pages it holds");
+      continue;
+    }
     plan->applies = true;
     plan->baseBlock = StartingBase(primary, size, hive.checksumOk ? nullptr : &log);
     plan->binsSize = entry.binsSize;

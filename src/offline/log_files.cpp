@@ -50,7 +50,8 @@ std::vector<std::string> FindHiveLogs(const std::string& hivePath) {
 }
 
 MappedFile::MappedFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so a FIFO swapped in after the listing cannot hang the open.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     error_ = std::strerror(errno);
     return;

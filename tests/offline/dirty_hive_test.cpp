@@ -7,6 +7,7 @@
 
 #include "hive/temp_folder.h"
 #include "offline/base_block.h"
+#include "offline/dirty_hive.h"
 #include "offline/hive_log_writer.h"
 #include "platform/linux/offline_volume.h"
 
@@ -178,6 +179,11 @@ TEST_F(DirtyHiveTest, HostileLogsApplyUpToTheirFirstBadEntryAndAreNamed) {
                                                {{0x7FFF0000, std::string(4096, 'x')}});
   const std::string log = NewFormatLog(States()[0], kSequence + 1, {Entry(1), e2, Entry(3)});
   const std::string oldLog = OldFormatLog(States()[0], States()[3], kSequence + 1);
+  // The bitmap grows into the vector's padding, so the pages stay put but
+  // none covers the added bins.
+  const uint32_t grown = BinsSize(States()[3]) + 0x10000;
+  std::string oldGrown = Patched(oldLog, 40, Le32(grown));
+  oldGrown = Patched(oldGrown, 508, Le32(BaseBlockChecksum(reinterpret_cast<const uint8_t*>(oldGrown.data()))));
   const std::string applied1 = "hive is dirty; applied SYSTEM.LOG1 (1 entry); SYSTEM.LOG1: entry 2: ";
   const struct {
     const char* name;
@@ -212,6 +218,9 @@ TEST_F(DirtyHiveTest, HostileLogsApplyUpToTheirFirstBadEntryAndAreNamed) {
        Patched(oldLog, 1024 + 4, Le32(0x5000)), "---",
        "hive is dirty; its logs are unusable (SYSTEM.LOG1: dirty hive bin at 0 names offset "
        "20480): recent changes may be absent"},
+      {"old format, growing the hive by bins it does not hold", oldGrown, "---",
+       "hive is dirty; its logs are unusable (SYSTEM.LOG1: hive bins data size " +
+           std::to_string(grown) + " beyond the pages it holds): recent changes may be absent"},
       {"another hive's log",
        NewFormatLog(States()[0], 7, {LogEntryBytes(States()[0], States()[1], 7)}), "---",
        "hive is dirty; its logs are unusable (SYSTEM.LOG1: older than the hive): recent changes "
@@ -232,6 +241,42 @@ TEST_F(DirtyHiveTest, HostileLogsApplyUpToTheirFirstBadEntryAndAreNamed) {
     EXPECT_EQ(mounted.problems, Line(c.line));
     EXPECT_EQ(mounted.Links(), c.links);
     EXPECT_TRUE(mounted.Has({u"SYSTEM", u"Old Link"}));
+  }
+}
+
+// The recovered image is the hive exactly as the last applied write left
+// it, under a base block of a cleanly written file.
+TEST_F(DirtyHiveTest, TheRecoveredImageIsTheHiveAfterTheLastAppliedEntry) {
+  const struct {
+    const char* name;
+    std::string log;
+    int state;  // the write the image must equal
+    uint32_t sequence;
+  } cases[] = {
+      {"all entries", NewFormatLog(States()[0], kSequence + 1, {Entry(1), Entry(2), Entry(3)}), 3,
+       kSequence + 3},
+      {"stopped by a bad hash",
+       NewFormatLog(States()[0], kSequence + 1, {Entry(1), Patched(Entry(2), 600, "X"), Entry(3)}), 1,
+       kSequence + 1},
+      {"old format", OldFormatLog(States()[0], States()[3], kSequence + 1), 3, kSequence + 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Write("SYSTEM", DirtyPrimary());
+    Write("SYSTEM.LOG1", c.log);
+    PreparedHive hive(volume_ / kConfig + "/SYSTEM");
+    ASSERT_TRUE(hive.recovered()) << hive.note();
+    const std::string image = ReadFileBytes(hive.openPath());
+    const std::string& expected = States()[c.state];
+    const uint32_t binsSize = BinsSize(expected);
+    ASSERT_EQ(image.size(), kBaseBlockSize + binsSize);
+    EXPECT_TRUE(image.compare(kBaseBlockSize, binsSize, expected, kBaseBlockSize, binsSize) == 0);
+    const BaseBlock base = ReadBaseBlock(reinterpret_cast<const uint8_t*>(image.data()), image.size());
+    EXPECT_TRUE(base.checksumOk);
+    EXPECT_FALSE(base.Dirty());
+    EXPECT_EQ(base.primarySequence, c.sequence);
+    EXPECT_EQ(base.binsSize, binsSize);
+    EXPECT_EQ(base.fileType, 0u);
   }
 }
 
