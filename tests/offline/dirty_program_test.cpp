@@ -1,5 +1,5 @@
 // The built tornvale over a sample volume whose SYSTEM hive is dirty: the
-// link that exists only in its log is found, standard error has one line,
+// link that exists only in its logs is found, standard error has one line,
 // and not one byte of the volume changes.
 #include <gtest/gtest.h>
 
@@ -10,8 +10,7 @@
 #include "e2e/run_program.h"
 #include "hive/sample_volume.h"
 #include "hive/temp_folder.h"
-#include "offline/base_block.h"
-#include "offline/hive_log_writer.h"
+#include "offline/dirty_sample.h"
 
 namespace tornvale::testing {
 namespace {
@@ -29,7 +28,8 @@ const std::string kSystemLines =
          "HKLM\\SOFTWARE\\Sample\\Settings");
 const std::string kLoggedLine = Line("HKLM\\SYSTEM\\Logged Link", "HKLM\\SOFTWARE\\Sample\\Settings");
 
-// Every file below `root` with its bytes and modification time.
+// Every file and folder below `root`, with each file's bytes and
+// modification time.
 std::map<std::string, std::string> Snapshot(const std::string& root) {
   std::map<std::string, std::string> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
@@ -46,47 +46,52 @@ std::map<std::string, std::string> Snapshot(const std::string& root) {
 
 class DirtyProgramTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    WriteSampleVolume(volume_.path());
-    const std::string system = volume_ / kSystemHive;
-    const std::string clean = ReadFileBytes(system);
-    const std::string scratch = scratch_ / "SYSTEM";
-    WriteFileBytes(scratch, clean);
-    {
-      HiveBuilder hive(scratch, HiveBuilder::Existing{});
-      hive.Link("Logged Link", u"\\REGISTRY\\MACHINE\\SOFTWARE\\Sample\\Settings");
-      hive.Save();
-    }
-    const uint32_t sequence = ReadLe32(reinterpret_cast<const uint8_t*>(clean.data()) + 4);
-    WriteFileBytes(system, WithBaseBlock(clean, sequence + 1, sequence));
-    log_ = NewFormatLog(clean, sequence + 1, {LogEntryBytes(clean, ReadFileBytes(scratch), sequence + 1)});
-  }
+  void SetUp() override { WriteSampleVolume(volume_.path()); }
 
   ProgramRun Run() {
     return RunProgram(TORNVALE_PROGRAM, {"HKLM\\SYSTEM"}, {"TORNVALE_OFFLINE_ROOT=" + volume_.path()});
   }
+  std::string ErrLine(const std::string& text) {
+    return "tornvale: " + volume_ / kSystemHive + ": " + text + "\n";
+  }
 
   TempFolder volume_;
-  TempFolder scratch_;
-  std::string log_;
 };
 
-TEST_F(DirtyProgramTest, FindsTheLinkOnlyTheLogHoldsAndLeavesTheVolumeAsItWas) {
-  WriteFileBytes(volume_ / kSystemHive + ".LOG1", log_);
-  const auto before = Snapshot(volume_.path());
-  const ProgramRun run = Run();
-  EXPECT_EQ(run.out, kSystemLines + kLoggedLine);
-  EXPECT_EQ(run.err, "tornvale: " + volume_ / kSystemHive + ": hive is dirty; applied SYSTEM.LOG1 (1 entry)\n");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(Snapshot(volume_.path()), before);
+TEST_F(DirtyProgramTest, FindsTheLinkOnlyTheLogsHoldAndLeavesTheVolumeAsItWas) {
+  const struct {
+    LogFormat format;
+    const char* applied;  // how the line goes on
+  } cases[] = {
+      {LogFormat::kEntries, "applied SYSTEM.LOG1 (1 entry), SYSTEM.LOG2 (1 entry)\n"},
+      {LogFormat::kDirtyVector, "applied SYSTEM.LOG1 ("},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.applied);
+    std::filesystem::remove_all(volume_.path());
+    std::filesystem::create_directories(volume_.path());
+    SetUp();
+    MakeSystemDirty(volume_.path(), c.format);
+    const auto before = Snapshot(volume_.path());
+    const ProgramRun run = Run();
+    EXPECT_EQ(run.out, kSystemLines + kLoggedLine);
+    // One line, starting with what was applied.
+    const std::string start = "tornvale: " + volume_ / kSystemHive + ": hive is dirty; " + c.applied;
+    EXPECT_EQ(run.err.rfind(start, 0), 0u) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(Snapshot(volume_.path()), before);
+  }
 }
 
 TEST_F(DirtyProgramTest, WithoutItsLogsTheHiveIsSearchedAsItStands) {
+  MakeSystemDirty(volume_.path(), LogFormat::kEntries);
+  std::filesystem::remove(volume_ / kSystemHive + ".LOG1");
+  std::filesystem::remove(volume_ / kSystemHive + ".LOG2");
   const auto before = Snapshot(volume_.path());
   const ProgramRun run = Run();
   EXPECT_EQ(run.out, kSystemLines);
-  EXPECT_EQ(run.err, "tornvale: " + volume_ / kSystemHive +
-                         ": hive is dirty; its logs are missing: recent changes may be absent\n");
+  EXPECT_EQ(run.err, ErrLine("hive is dirty; its logs are missing: recent changes may be absent"));
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(Snapshot(volume_.path()), before);
 }
