@@ -62,11 +62,20 @@ void RehashEntries(std::string& log) {
   }
 }
 
+// A folder of this process's own for the three files, removed at exit.
 const std::string& Folder() {
   static const std::string folder = [] {
     std::string pattern = "/tmp/tornvale-fuzz-XXXXXX";
-    if (const char* shm = std::getenv("FUZZ_SCRATCH")) pattern = std::string(shm) + "/tornvale-fuzz-XXXXXX";
-    return std::string(::mkdtemp(pattern.data()));
+    if (const char* scratch = std::getenv("FUZZ_SCRATCH")) {
+      pattern = std::string(scratch) + "/tornvale-fuzz-XXXXXX";
+    }
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    const std::string made = pattern;
+    std::atexit([] {
+      for (const char* name : {"/SYSTEM", "/SYSTEM.LOG1", "/SYSTEM.LOG2"}) ::unlink((Folder() + name).c_str());
+      ::rmdir(Folder().c_str());
+    });
+    return made;
   }();
   return folder;
 }

@@ -30,8 +30,10 @@ PreparedHive::PreparedHive(const std::string& path) : path_(path), openPath_(pat
                           ? ::pread(fd, head, sizeof head, 0)
                           : -1;
   const BaseBlock base = ReadBaseBlock(head, got < 0 ? 0 : static_cast<std::size_t>(got));
-  // Not a hive at all, or cut short in its base block: not for the logs to mend.
-  if (got < static_cast<ssize_t>(kBaseBlockSize) || !base.signature || !base.Dirty()) {
+  // Not a hive at all, cut short in its base block or too large for one:
+  // not for the logs to mend.
+  if (got < static_cast<ssize_t>(kBaseBlockSize) || !base.signature || !base.Dirty() ||
+      static_cast<uint64_t>(info.st_size) > UINT32_MAX) {
     ::close(fd);
     return;
   }
