@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -62,22 +63,23 @@ void RehashEntries(std::string& log) {
   }
 }
 
-// A folder of this process's own for the three files, removed at exit.
-const std::string& Folder() {
-  static const std::string folder = [] {
-    std::string pattern = "/tmp/tornvale-fuzz-XXXXXX";
-    if (const char* scratch = std::getenv("FUZZ_SCRATCH")) {
-      pattern = std::string(scratch) + "/tornvale-fuzz-XXXXXX";
-    }
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    const std::string made = pattern;
+// A folder of this process's own for the three files, removed at exit. Kept
+// in a plain array: a string would be destroyed before the exit handler runs.
+char scratchFolder[4096];
+
+std::string Folder() {
+  if (scratchFolder[0] == 0) {
+    const char* base = std::getenv("FUZZ_SCRATCH");
+    std::snprintf(scratchFolder, sizeof scratchFolder, "%s/tornvale-fuzz-XXXXXX", base ? base : "/tmp");
+    if (::mkdtemp(scratchFolder) == nullptr) std::abort();
     std::atexit([] {
-      for (const char* name : {"/SYSTEM", "/SYSTEM.LOG1", "/SYSTEM.LOG2"}) ::unlink((Folder() + name).c_str());
-      ::rmdir(Folder().c_str());
+      for (const char* name : {"/SYSTEM", "/SYSTEM.LOG1", "/SYSTEM.LOG2"}) {
+        ::unlink((std::string(scratchFolder) + name).c_str());
+      }
+      ::rmdir(scratchFolder);
     });
-    return made;
-  }();
-  return folder;
+  }
+  return scratchFolder;
 }
 
 void Place(const std::string& path, const std::string* bytes) {
