@@ -20,6 +20,12 @@ add_library(tornvale_offline STATIC
   src/offline/hive_file.cpp
   src/offline/hive_key_store.cpp
   src/offline/offline_volume.cpp
+  src/offline/base_block.cpp
+  src/offline/dirty_hive.cpp
+  src/offline/hive_log.cpp
+  src/offline/hive_recovery.cpp
+  src/offline/log_files.cpp
+  src/offline/marvin32.cpp
 )
 target_link_libraries(tornvale_offline PUBLIC tornvale_platform PkgConfig::HIVEX)
 

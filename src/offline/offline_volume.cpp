@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "offline/dirty_hive.h"
 #include "platform/linux/key_name.h"
 #include "platform/linux/utf16le.h"
 #include "platform/platform.h"
@@ -95,13 +96,21 @@ class VolumeMounter {
     if (!path.empty()) Mount(where, std::move(name), path);
   }
 
+  // A dirty hive is searched with its logs applied, or else as it stands,
+  // which is better than not at all; either way it is named once.
   void Mount(HiveKeyStore::Under where, std::u16string name, const std::string& path) {
     std::string reason;
-    std::unique_ptr<HiveFile> file = HiveFile::Open(path, &reason);
+    PreparedHive hive(path);
+    std::unique_ptr<HiveFile> file = HiveFile::Open(hive.openPath(), &reason);
+    if (file == nullptr && hive.recovered()) {
+      hive.GiveUpImage(reason);
+      file = HiveFile::Open(path, &reason);
+    }
     if (file == nullptr) {
-      Report(path, reason);
+      Report(path, hive.problem().empty() ? reason : reason + "; " + hive.problem());
       return;
     }
+    if (!hive.note().empty()) problems_ << "tornvale: " << path << ": " << hive.note() << "\n";
     store_->Mount(where, std::move(name), std::move(file));
   }
 

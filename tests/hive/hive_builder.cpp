@@ -131,6 +131,11 @@ HiveBuilder::HiveBuilder(std::string file) : file_(std::move(file)) {
   Check(hive_ != nullptr, "opening " + file_);
 }
 
+HiveBuilder::HiveBuilder(std::string file, Existing) : file_(std::move(file)) {
+  hive_ = hivex_open(file_.c_str(), HIVEX_OPEN_WRITE);
+  Check(hive_ != nullptr, "opening " + file_);
+}
+
 HiveBuilder::~HiveBuilder() {
   if (hive_ != nullptr) hivex_close(hive_);
 }

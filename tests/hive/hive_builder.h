@@ -25,6 +25,9 @@ class HiveBuilder {
  public:
   // Starts an empty hive at `file`; Save() writes the finished hive there.
   explicit HiveBuilder(std::string file);
+  // Goes on with the saved hive at `file`, changing it in place.
+  struct Existing {};
+  HiveBuilder(std::string file, Existing);
   ~HiveBuilder();
   HiveBuilder(const HiveBuilder&) = delete;
   HiveBuilder& operator=(const HiveBuilder&) = delete;
