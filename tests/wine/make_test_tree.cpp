@@ -22,6 +22,8 @@ struct Place {
 };
 Place place;
 
+constexpr int kDeepLevels = 450;
+
 // Link targets are native paths, which no view redirects: a link in either
 // view that names \Registry\Machine\Software\... leads to the 64-bit key.
 const std::wstring kNtRoot = L"\\Registry\\Machine\\Software\\TornvaleTest";
@@ -146,6 +148,48 @@ bool BuildTree(const std::wstring& cycleRoot) {
       Link(L"Native\\Gate", kNtRoot + L"\\Only64", true);
 }
 
+// A straight chain of `levels` keys named "d" below an existing key.
+bool Chain(const std::wstring& path, int levels) {
+  HKEY parent = nullptr;
+  const std::wstring full = place.root + L"\\" + path;
+  if (!Check(RegOpenKeyExW(HKEY_LOCAL_MACHINE, full.c_str(), 0, KEY_CREATE_SUB_KEY, &parent),
+             L"open", full))
+    return false;
+  bool ok = true;
+  for (int level = 0; ok && level < levels; ++level) {
+    HKEY child = nullptr;
+    ok = Check(RegCreateKeyExW(parent, L"d", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                               KEY_CREATE_SUB_KEY, nullptr, &child, nullptr),
+               L"create", full + L"\\d");
+    RegCloseKey(parent);
+    parent = child;
+  }
+  if (parent != nullptr) RegCloseKey(parent);
+  return ok;
+}
+
+// Five segments of 450 levels each (within the 512 levels a registry tree
+// may nest), the bottom of each a refused link to the top of the next: a
+// walk through them goes deeper than any single tree, and deeper than the
+// walk's limit, without a cycle.
+bool BuildDeepTree() {
+  place = {L"System\\TornvaleDeep", 0};
+  const std::wstring ntRoot = L"\\Registry\\Machine\\System\\TornvaleDeep";
+  if (!Key(L"Target")) return false;
+  std::wstring bottom;
+  for (int segment = 0; segment < 5; ++segment) {
+    const std::wstring top = L"S" + std::to_wstring(segment);
+    if (!Key(top) || !Chain(top, kDeepLevels)) return false;
+    bottom = top;
+    for (int level = 0; level < kDeepLevels; ++level) bottom += L"\\d";
+    const bool linked =
+        segment < 4 ? Link(bottom + L"\\Next", ntRoot + L"\\S" + std::to_wstring(segment + 1), true)
+                    : Link(bottom + L"\\End", ntRoot + L"\\Target");
+    if (!linked) return false;
+  }
+  return true;
+}
+
 bool BuildTrees() {
   place = {L"Software\\TornvaleTest", KEY_WOW64_64KEY};
   if (!BuildTree(kNtRoot) || !Link(L"Only64\\Link", kNtRoot + L"\\Targets\\One")) return false;
@@ -156,7 +200,8 @@ bool BuildTrees() {
   return Key(L"Targets\\One") &&
          Link(L"Walk\\A\\Link", L"\\Registry\\Machine\\System\\TornvaleTest\\Targets\\One") &&
          Link(L"Walk\\B", L"\\Registry\\User\\.DEFAULT") &&
-         Link(L"Walk\\Gate", L"\\Registry\\Machine\\System\\TornvaleTest\\Walk\\A", true);
+         Link(L"Walk\\Gate", L"\\Registry\\Machine\\System\\TornvaleTest\\Walk\\A", true) &&
+         BuildDeepTree();
 }
 
 }  // namespace
