@@ -14,15 +14,6 @@ constexpr std::size_t kChecksum = 508;
 
 }  // namespace
 
-uint32_t ReadLe32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void WriteLe32(uint8_t* p, uint32_t value) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 uint32_t BaseBlockChecksum(const uint8_t* bytes) {
   uint32_t sum = 0;
   for (std::size_t at = 0; at < kChecksum; at += 4) sum ^= ReadLe32(bytes + at);
@@ -36,8 +27,7 @@ BaseBlock ReadBaseBlock(const uint8_t* bytes, std::size_t size) {
   block.checksumOk = block.signature && BaseBlockChecksum(bytes) == ReadLe32(bytes + kChecksum);
   block.primarySequence = ReadLe32(bytes + kPrimarySequence);
   block.secondarySequence = ReadLe32(bytes + kSecondarySequence);
-  block.timestamp = ReadLe32(bytes + kTimestamp) |
-                    (static_cast<uint64_t>(ReadLe32(bytes + kTimestamp + 4)) << 32);
+  block.timestamp = ReadLe64(bytes + kTimestamp);
   block.fileType = ReadLe32(bytes + kFileType);
   block.binsSize = ReadLe32(bytes + kBinsSize);
   return block;

@@ -5,14 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "offline/le_bytes.h"
+
 namespace tornvale {
 
 inline constexpr std::size_t kBaseBlockSize = 0x1000;
 // A log file holds the base block's first sector only.
 inline constexpr std::size_t kLogSector = 512;
-
-uint32_t ReadLe32(const uint8_t* p);
-void WriteLe32(uint8_t* p, uint32_t value);
 
 struct BaseBlock {
   bool signature = false;  // starts with "regf"

@@ -40,8 +40,7 @@ PreparedHive::PreparedHive(const std::string& path) : path_(path), openPath_(pat
   const std::size_t size = static_cast<std::size_t>(info.st_size);
   const uint64_t firstBinTimestamp =
       got >= static_cast<ssize_t>(sizeof head)
-          ? ReadLe32(head + kFirstBinTimestamp) |
-                (static_cast<uint64_t>(ReadLe32(head + kFirstBinTimestamp + 4)) << 32)
+          ? ReadLe64(head + kFirstBinTimestamp)
           : 0;
   std::vector<std::unique_ptr<MappedFile>> files;
   std::vector<NamedLog> logs;

@@ -9,19 +9,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "offline/base_block.h"
 #include "platform/linux/key_name.h"
 #include "platform/linux/utf16le.h"
 
 namespace tornvale {
 namespace {
-
-constexpr std::size_t kBaseBlockSize = 0x1000;
-
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // Field offsets from the start of a cell (its 4-byte size comes first).
 constexpr std::size_t kKeyFlags = 6;
@@ -46,17 +39,15 @@ bool ExplainBaseBlock(const uint8_t* bytes, std::size_t size, std::string* reaso
     *reason = "truncated (the base block is incomplete)";
     return false;
   }
-  uint32_t sum = 0;
-  for (std::size_t at = 0; at < 0x1FC; at += 4) sum ^= Le32(bytes + at);
-  if (sum != Le32(bytes + 0x1FC)) {
+  if (BaseBlockChecksum(bytes) != ReadLe32(bytes + 0x1FC)) {
     *reason = "corrupt (base block checksum does not match)";
     return false;
   }
-  if (Le32(bytes + 0x14) != 1) {
-    *reason = "unsupported hive format version " + std::to_string(Le32(bytes + 0x14));
+  if (ReadLe32(bytes + 0x14) != 1) {
+    *reason = "unsupported hive format version " + std::to_string(ReadLe32(bytes + 0x14));
     return false;
   }
-  const uint64_t binsEnd = kBaseBlockSize + static_cast<uint64_t>(Le32(bytes + 0x28));
+  const uint64_t binsEnd = kBaseBlockSize + static_cast<uint64_t>(ReadLe32(bytes + 0x28));
   if (binsEnd > size) {
     *reason = "truncated (hive data ends at byte " + std::to_string(binsEnd) + ", file has " +
               std::to_string(size) + ")";
@@ -136,7 +127,7 @@ const uint8_t* HiveFile::Cell(std::size_t offset, const char id[2], std::size_t 
     return nullptr;
   }
   const uint8_t* cell = bytes_ + offset;
-  const auto declared = static_cast<int32_t>(Le32(cell));
+  const auto declared = static_cast<int32_t>(ReadLe32(cell));
   if (declared >= 0) return nullptr;  // a free cell
   const std::size_t length = std::min<std::size_t>(0u - static_cast<uint32_t>(declared),
                                                    size_ - offset);
@@ -148,15 +139,15 @@ const uint8_t* HiveFile::Cell(std::size_t offset, const char id[2], std::size_t 
 uint16_t HiveFile::KeyFlags(HiveNode node) const {
   std::size_t length = 0;
   const uint8_t* cell = Cell(node, "nk", kKeyName, &length);
-  return cell == nullptr ? 0 : Le16(cell + kKeyFlags);
+  return cell == nullptr ? 0 : ReadLe16(cell + kKeyFlags);
 }
 
 HiveFile::NameBytes HiveFile::StoredKeyName(HiveNode node) const {
   std::size_t length = 0;
   const uint8_t* cell = Cell(node, "nk", kKeyName, &length);
   if (cell == nullptr) return {};
-  const std::size_t stored = std::min<std::size_t>(Le16(cell + kKeyNameLength), length - kKeyName);
-  return {cell + kKeyName, stored, (Le16(cell + kKeyFlags) & kKeyCompressedName) != 0};
+  const std::size_t stored = std::min<std::size_t>(ReadLe16(cell + kKeyNameLength), length - kKeyName);
+  return {cell + kKeyName, stored, (ReadLe16(cell + kKeyFlags) & kKeyCompressedName) != 0};
 }
 
 std::u16string HiveFile::KeyName(HiveNode node) const {
@@ -169,7 +160,7 @@ bool HiveFile::KeyNameMatches(HiveNode node, std::u16string_view name) const {
   const std::size_t units = stored.compressed ? stored.length : stored.length / 2;
   if (units != name.size()) return false;
   for (std::size_t i = 0; i < units; ++i) {
-    const char16_t unit = stored.compressed ? stored.bytes[i] : Le16(stored.bytes + 2 * i);
+    const char16_t unit = stored.compressed ? stored.bytes[i] : ReadLe16(stored.bytes + 2 * i);
     if (unit != name[i] && UpcaseKeyChar(unit) != UpcaseKeyChar(name[i])) return false;
   }
   return true;
@@ -179,7 +170,7 @@ bool HiveFile::ValueType(hive_value_h value, uint32_t* type) const {
   std::size_t length = 0;
   const uint8_t* cell = Cell(value, "vk", kValueName, &length);
   if (cell == nullptr) return false;
-  *type = Le32(cell + kValueType);
+  *type = ReadLe32(cell + kValueType);
   return true;
 }
 
@@ -187,9 +178,9 @@ bool HiveFile::ValueName(hive_value_h value, std::u16string* name) const {
   std::size_t length = 0;
   const uint8_t* cell = Cell(value, "vk", kValueName, &length);
   if (cell == nullptr) return false;
-  const std::size_t stored = std::min<std::size_t>(Le16(cell + kValueNameLength),
+  const std::size_t stored = std::min<std::size_t>(ReadLe16(cell + kValueNameLength),
                                                    length - kValueName);
-  const bool compressed = (Le16(cell + kValueFlags) & kValueCompressedName) != 0;
+  const bool compressed = (ReadLe16(cell + kValueFlags) & kValueCompressedName) != 0;
   *name = DecodeStoredName(cell + kValueName, stored, compressed);
   return true;
 }

@@ -12,10 +12,6 @@ constexpr std::size_t kPageReference = 8;
 constexpr uint32_t kPageAlign = 512;
 constexpr uint32_t kBinAlign = 0x1000;
 
-uint64_t ReadLe64(const uint8_t* p) {
-  return ReadLe32(p) | (static_cast<uint64_t>(ReadLe32(p + 4)) << 32);
-}
-
 bool GoodBinsSize(uint32_t size) { return size != 0 && size % kBinAlign == 0 && size <= kMaxBinsSize; }
 
 std::string EntryFault(std::size_t number, const std::string& what) {

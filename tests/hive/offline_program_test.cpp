@@ -27,13 +27,7 @@ const std::string kSoftwareLines =
     Line("HKLM\\SOFTWARE\\Sample\\Loop A", "HKLM\\SOFTWARE\\Sample\\Loop B") +
     Line("HKLM\\SOFTWARE\\Sample\\Loop B", "HKLM\\SOFTWARE\\Sample\\Loop A") +
     Line("HKLM\\SOFTWARE\\Sample\\Unflagged", "HKLM\\SOFTWARE\\Sample\\Settings");
-const std::string kSystemLines =
-    Line("HKLM\\SYSTEM\\ControlSet001\\Hardware Profiles\\0001\\Software\\Sample Link",
-         "HKLM\\SOFTWARE\\Sample\\Settings") +
-    Line("HKLM\\SYSTEM\\ControlSet001\\Hardware Profiles\\Current",
-         "HKLM\\SYSTEM\\ControlSet001\\Hardware Profiles\\0001") +
-    Line("HKLM\\SYSTEM\\ControlSet001\\Services\\Sample Service\\Parameters",
-         "HKLM\\SOFTWARE\\Sample\\Settings");
+const std::string kSystemLines = SampleSystemLines();
 const std::string kAliceLines =
     Line("hku\\" + kAlice + "\\Software\\My Classes", "HKU\\" + kAlice + "_Classes");
 const std::string kAliceClassesLines =

@@ -95,4 +95,16 @@ void WriteSampleVolume(const std::string& root) {
   WriteBob(Place(root, kBobHive));
 }
 
+std::string SampleSystemLines() {
+  const auto line = [](const std::string& source, const std::string& target) {
+    return "\"" + source + "\" -> \"" + target + "\"\r\n";
+  };
+  return line("HKLM\\SYSTEM\\ControlSet001\\Hardware Profiles\\0001\\Software\\Sample Link",
+              "HKLM\\SOFTWARE\\Sample\\Settings") +
+         line("HKLM\\SYSTEM\\ControlSet001\\Hardware Profiles\\Current",
+              "HKLM\\SYSTEM\\ControlSet001\\Hardware Profiles\\0001") +
+         line("HKLM\\SYSTEM\\ControlSet001\\Services\\Sample Service\\Parameters",
+              "HKLM\\SOFTWARE\\Sample\\Settings");
+}
+
 }  // namespace tornvale::testing

@@ -18,6 +18,9 @@ inline constexpr char kAliceHive[] = "Users/alice/NTUSER.DAT";
 inline constexpr char kAliceClassesHive[] = "Users/alice/AppData/Local/Microsoft/Windows/UsrClass.dat";
 inline constexpr char kBobHive[] = "Users/Bob/ntuser.dat";
 
+// What `tornvale HKLM\\SYSTEM` prints over the sample, as exact bytes.
+std::string SampleSystemLines();
+
 // Writes the sample below `root`, creating folders as needed.
 void WriteSampleVolume(const std::string& root);
 

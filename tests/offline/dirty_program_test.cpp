@@ -19,13 +19,7 @@ std::string Line(const std::string& source, const std::string& target) {
   return "\"" + source + "\" -> \"" + target + "\"\r\n";
 }
 
-const std::string kSystemLines =
-    Line("HKLM\\SYSTEM\\ControlSet001\\Hardware Profiles\\0001\\Software\\Sample Link",
-         "HKLM\\SOFTWARE\\Sample\\Settings") +
-    Line("HKLM\\SYSTEM\\ControlSet001\\Hardware Profiles\\Current",
-         "HKLM\\SYSTEM\\ControlSet001\\Hardware Profiles\\0001") +
-    Line("HKLM\\SYSTEM\\ControlSet001\\Services\\Sample Service\\Parameters",
-         "HKLM\\SOFTWARE\\Sample\\Settings");
+const std::string kSystemLines = SampleSystemLines();
 const std::string kLoggedLine = Line("HKLM\\SYSTEM\\Logged Link", "HKLM\\SOFTWARE\\Sample\\Settings");
 
 // Every file and folder below `root`, with each file's bytes and
