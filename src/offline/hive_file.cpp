@@ -64,7 +64,9 @@ std::u16string DecodeStoredName(const uint8_t* bytes, std::size_t length, bool c
 }
 
 std::unique_ptr<HiveFile> HiveFile::Open(const std::string& path, std::string* reason) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO named like a hive is refused below instead
+  // of waiting for a writer that never comes.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     *reason = errno == ENOENT ? "file not found" : std::strerror(errno);
     return nullptr;

@@ -1,6 +1,7 @@
 // Opening hive files: a readable hive opens, and each kind of unreadable
 // file is refused with a reason that says what is wrong with it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -72,12 +73,17 @@ TEST(HiveFileTest, RefusesEachKindOfUnreadableFileWithItsReason) {
   }
 }
 
-TEST(HiveFileTest, AMissingFileOrAFolderIsRefused) {
+TEST(HiveFileTest, AMissingFileAFolderOrAFifoIsRefused) {
   TempFolder folder;
   std::string reason;
   EXPECT_EQ(HiveFile::Open(folder / "absent", &reason), nullptr);
   EXPECT_EQ(reason, "file not found");
   EXPECT_EQ(HiveFile::Open(folder.path(), &reason), nullptr);
+  EXPECT_EQ(reason, "not a regular file");
+  // Nobody ever writes to it: opening it must not wait.
+  const std::string fifo = folder / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(HiveFile::Open(fifo, &reason), nullptr);
   EXPECT_EQ(reason, "not a regular file");
 }
 
