@@ -39,9 +39,7 @@ PreparedHive::PreparedHive(const std::string& path) : path_(path), openPath_(pat
   }
   const std::size_t size = static_cast<std::size_t>(info.st_size);
   const uint64_t firstBinTimestamp =
-      got >= static_cast<ssize_t>(sizeof head)
-          ? ReadLe64(head + kFirstBinTimestamp)
-          : 0;
+      got >= static_cast<ssize_t>(sizeof head) ? ReadLe64(head + kFirstBinTimestamp) : 0;
   std::vector<std::unique_ptr<MappedFile>> files;
   std::vector<NamedLog> logs;
   for (const std::string& logPath : FindHiveLogs(path)) {
